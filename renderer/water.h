@@ -1,6 +1,10 @@
 // The water surface: a damped height field on a regular grid, one step per
 // drawn frame, with rain drops from the runtime-identical random generator.
 // Portable: no platform headers.
+//
+// Does: the compiled-in settings, the two-layer grid in static storage, rain,
+// the two-pass ripple step. Does not: draw anything (the scene reads
+// `waterGrid.surface`), allocate, or keep any clock.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +32,21 @@ struct WaterGrid {
 extern RippleSettings rippleSettings;
 extern WaterGrid waterGrid;
 
+// Sets the fixed simulation values; first thing at start-up.
 void InitRippleSettings();
+// Lays out both layers flat at height 0; once, before the first frame.
 void InitWaterGrid();
+// One frame: rain, then the ripple step.
 void AdvanceWater();
+// A drop at (i, j): the velocity there becomes -dropDepth.
 void Disturb(int32_t i, int32_t j);
+// The damped wave step over the interior points.
 void StepRipples();
+
+// The next number, 0..32767, of the generator every run shares (the same
+// sequence as the Microsoft runtime's rand seeded with 1).
+int32_t WaterRandom();
+
+// Tests only: puts the generator back to its start-up state so a test can
+// replay a run from its first frame. The program never calls it.
+void ResetWaterRandomForTesting();
