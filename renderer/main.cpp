@@ -1,0 +1,219 @@
+// Brinefold.dll: the full-screen OpenGL water renderer (a GUI executable).
+//
+// Does: the program entry, the 1024x768x32 display mode and back, the window
+// of class "OpenGL" titled "Brinefold_VC" (the launcher finds us by that
+// title), the WGL context, the flat-out frame loop and the tear-down.
+// Does not: read settings or the command line, show messages of its own (the
+// snapshot reader may show its "Error" box), or keep any clock.
+#include <windows.h>
+
+#include "renderer/scene.h"
+#include "renderer/water.h"
+
+namespace {
+
+const char kClassName[] = "OpenGL";
+const char kWindowTitle[] = "Brinefold_VC";
+
+HINSTANCE moduleHandle = nullptr;
+HWND windowHandle = nullptr;
+HDC deviceContext = nullptr;
+HGLRC renderingContext = nullptr;
+bool windowActive = true;  // frames are drawn only while true
+bool keyDown[256] = {};    // by virtual-key code; only Escape is read
+bool displayChanged = false;
+
+const PIXELFORMATDESCRIPTOR kPixelFormat = {
+    sizeof(PIXELFORMATDESCRIPTOR),
+    1,
+    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
+    PFD_TYPE_RGBA,
+    32,                // colour bits, as asked for
+    0, 0, 0, 0, 0, 0,  // colour bits and shifts: any
+    0, 0,              // no alpha
+    0, 0, 0, 0, 0,     // no accumulation buffer
+    16,                // depth
+    0,                 // no stencil
+    0,                 // no auxiliary buffers
+    PFD_MAIN_PLANE,
+    0,
+    0, 0, 0,
+};
+
+} // namespace
+
+LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Releases what OpenRendererWindow made, newest first; safe after a partial open.
+void CloseRendererWindow() {
+    if (displayChanged) {
+        ChangeDisplaySettingsA(nullptr, 0);  // back to the mode stored in the system
+        ShowCursor(TRUE);
+        displayChanged = false;
+    }
+    if (renderingContext != nullptr) {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(renderingContext);
+        renderingContext = nullptr;
+    }
+    if (deviceContext != nullptr) {
+        ReleaseDC(windowHandle, deviceContext);
+        deviceContext = nullptr;
+    }
+    if (windowHandle != nullptr) {
+        DestroyWindow(windowHandle);
+        windowHandle = nullptr;
+    }
+    if (moduleHandle != nullptr) {
+        UnregisterClassA(kClassName, moduleHandle);
+        moduleHandle = nullptr;
+    }
+}
+
+// Switches the display to width x height x bitsPerPixel and opens a popup
+// over all of it with a current OpenGL context and the scene ready.
+bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_t bitsPerPixel) {
+    RECT rect = {0, 0, width, height};
+    HINSTANCE module = GetModuleHandleA(nullptr);
+
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = RendererWindowProc;
+    windowClass.hInstance = module;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassA(&windowClass) == 0) {
+        return false;
+    }
+    moduleHandle = module;
+
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    // A refused mode ends start-up as it is: no window, no fallback.
+    if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+        return false;
+    }
+
+    const DWORD exStyle = WS_EX_APPWINDOW;
+    const DWORD style = WS_POPUP;
+    ShowCursor(FALSE);
+    displayChanged = true;
+
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    windowHandle = CreateWindowExA(exStyle, kClassName, title,
+                                   style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                                   rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                                   nullptr, moduleHandle, nullptr);
+    if (windowHandle == nullptr) {
+        CloseRendererWindow();
+        return false;
+    }
+    deviceContext = GetDC(windowHandle);
+    if (deviceContext == nullptr) {
+        CloseRendererWindow();
+        return false;
+    }
+    const int format = ChoosePixelFormat(deviceContext, &kPixelFormat);
+    if (format == 0 || !SetPixelFormat(deviceContext, format, &kPixelFormat)) {
+        CloseRendererWindow();
+        return false;
+    }
+    renderingContext = wglCreateContext(deviceContext);
+    if (renderingContext == nullptr) {
+        CloseRendererWindow();
+        return false;
+    }
+    if (!wglMakeCurrent(deviceContext, renderingContext)) {
+        CloseRendererWindow();
+        return false;
+    }
+
+    ShowWindow(windowHandle, SW_SHOW);
+    SetForegroundWindow(windowHandle);
+    SetFocus(windowHandle);
+    ResizeScene(width, height);
+    if (!InitGlState()) {  // no snapshot, no show
+        CloseRendererWindow();
+        return false;
+    }
+    return true;
+}
+
+LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        // Drawing stops only while minimised; losing the focus keeps it going.
+        windowActive = HIWORD(wParam) == 0;
+        return 0;
+    case WM_SYSCOMMAND:
+        // Neither a screensaver nor monitor power-saving while the water runs.
+        if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) {
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        // Key messages can be posted by anyone with any wParam: keep inside the table.
+        if (wParam < sizeof(keyDown)) {
+            keyDown[wParam] = message == WM_KEYDOWN;
+        }
+        return 0;
+    case WM_SIZE:
+        // The first one comes before the context is current; its GL calls do nothing.
+        ResizeScene(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        return 0;  // the mouse does not end the renderer
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    InitRippleSettings();
+    if (!OpenRendererWindow(kWindowTitle, 1024, 768, 32)) {
+        return 0;
+    }
+    InitWaterGrid();
+    eyePosition[0] = 0.0f;
+    eyePosition[1] = 10.0f;
+    eyePosition[2] = 50.0f;
+    tiltAngle = 100.0f;
+
+    // Messages first; every pass that finds the queue empty draws a frame.
+    // No timer and no sleep: the water and the tilt move with the frame rate.
+    int exitCode = 0;
+    bool done = false;
+    while (!done) {
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                exitCode = static_cast<int>(msg.wParam);
+                done = true;
+            } else {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        } else if (windowActive && !DrawFrame()) {
+            done = true;
+        } else if (keyDown[VK_ESCAPE]) {
+            done = true;  // the frame just drawn is not shown
+        } else {
+            SwapBuffers(deviceContext);
+            tiltAngle = static_cast<float>(tiltAngle + 0.2);
+        }
+    }
+    CloseRendererWindow();
+    return exitCode;
+}

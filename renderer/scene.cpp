@@ -1,0 +1,172 @@
+// The scene: floor texture, fixed GL state, projection and the per-frame drawing.
+#include "renderer/scene.h"
+
+#include <cstdlib>
+
+#include "renderer/snapshot.h"
+#include "renderer/water.h"
+
+// HACK: MinGW's GL/gl.h pulls in <windows.h> unless these two are defined,
+//       and GL/glu.h wants CALLBACK; the scene stays free of platform headers.
+#if defined(_WIN32)
+#ifndef APIENTRY
+#define APIENTRY __stdcall
+#endif
+#ifndef WINGDIAPI
+#define WINGDIAPI __declspec(dllimport)
+#endif
+#ifndef CALLBACK
+#define CALLBACK __stdcall
+#endif
+#endif
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+float eyePosition[3] = {0.0f, 10.0f, 50.0f};
+float tiltAngle = 100.0f;
+unsigned int floorTexture = 0;
+const char* floorSnapshotPath = SnapshotPath;
+
+namespace {
+
+// One water vertex as drawn: position and its colour (green equals red).
+struct WaterVertex {
+    float x, y, z;
+    float red, blue;
+};
+
+// Two rows of the grid as drawn, the near one (j) and the far one (j + 1).
+// Every grid point is a corner of up to four cells, so its colour is worked
+// out once per frame, and the cell loop reads contiguous memory instead of
+// striding across the [i][j] grid.
+WaterVertex rowBuffers[2][kGridCapacity];
+
+void FillRow(WaterVertex* row, int32_t j, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        const GridPoint& p = waterGrid.surface[i][j];
+        const double h = p.y;
+        // Not clamped: OpenGL clamps, and a colour below 0 adds nothing.
+        row[i] = {p.x, p.y, p.z, static_cast<float>(0.5 * h + 0.2),
+                  static_cast<float>(0.5 * h + 0.6)};
+    }
+}
+
+inline void EmitCorner(const WaterVertex& v) {
+    glColor3f(v.red, v.red, v.blue);
+    glVertex3f(v.x, v.y, v.z);
+}
+
+// The floor quad: corners in order with their texture coordinates. No colour
+// of its own: frame 1 shows it in GL's initial white, every later frame in the
+// last water vertex's colour (a border point, always (0.2, 0.2, 0.6)).
+void DrawFloor() {
+    glBindTexture(GL_TEXTURE_2D, floorTexture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-30.0f, -4.0f, -35.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(30.0f, -4.0f, -35.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(30.0f, -4.0f, 15.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-30.0f, -4.0f, 15.0f);
+    glEnd();
+}
+
+// One quad per cell, each its own primitive. No texture coordinates: the
+// floor's last one, (0, 0), stays current, so every water fragment is its
+// colour times the texel there.
+void DrawWater() {
+    const int32_t pointsX = rippleSettings.pointsX;
+    const int32_t pointsZ = rippleSettings.pointsZ;
+    WaterVertex* nearRow = rowBuffers[0];
+    WaterVertex* farRow = rowBuffers[1];
+    FillRow(nearRow, 0, pointsX);
+    for (int32_t j = 0; j + 1 < pointsZ; ++j) {
+        FillRow(farRow, j + 1, pointsX);
+        for (int32_t i = 0; i + 1 < pointsX; ++i) {
+            glBegin(GL_QUADS);
+            EmitCorner(nearRow[i]);     // (i, j)
+            EmitCorner(nearRow[i + 1]); // (i+1, j)
+            EmitCorner(farRow[i + 1]);  // (i+1, j+1)
+            EmitCorner(farRow[i]);      // (i, j+1)
+            glEnd();
+        }
+        WaterVertex* done = nearRow;
+        nearRow = farRow;
+        farRow = done;
+    }
+}
+
+} // namespace
+
+void ResizeScene(int32_t width, int32_t height) {
+    if (height == 0) {
+        height = 1;
+    }
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+bool InitGlState() {
+    if (!LoadFloorTexture()) {
+        return false;
+    }
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    return true;
+}
+
+bool LoadFloorTexture() {
+    RgbImage* image = LoadSnapshotImage(floorSnapshotPath);
+    if (image == nullptr) {
+        return false;
+    }
+    glGenTextures(1, &floorTexture);
+    glBindTexture(GL_TEXTURE_2D, floorTexture);
+    // The rows are tightly packed. GL's default 4-byte row alignment would
+    // shear any picture whose row is not a multiple of 4 bytes (a 1366-wide
+    // screen) and read past the end of the buffer; restore the default after.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
+                      image->pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    std::free(image->pixels);
+    std::free(image);
+    return true;
+}
+
+void SetCamera() {
+    gluLookAt(eyePosition[0], eyePosition[1], eyePosition[2], 0.0, 0.0, -30.0, 0.0, 1.0, 0.0);
+}
+
+bool DrawFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    SetCamera();
+
+    // The heights drawn are those after this frame's step.
+    AdvanceWater();
+
+    glRotatef(tiltAngle, 1.0f, 0.0f, 0.0f);
+    glTranslatef(0.0f, -2.0f, -10.0f);
+
+    DrawFloor();
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    DrawWater();
+    glDisable(GL_BLEND);
+    return true;
+}
