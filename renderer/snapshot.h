@@ -1,4 +1,10 @@
 // The snapshot reader: a Windows bitmap file into tightly packed RGB rows.
+//
+// What it does: reads "BM" files (and bare DIBs) with the 40-byte information
+// header or the 12-byte core header; 1, 4, 8, 16, 24 and 32 bits per pixel;
+// uncompressed, RLE8, RLE4 and 16/32-bit bit fields; with or without a colour
+// table. The pixels equal what GDI's SetDIBits gives in a 24-bit DIB section.
+// What it does not: V4/V5 headers, JPEG/PNG payloads, OS/2 2.x headers.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +12,7 @@
 // Allocated with malloc by the reader; the caller frees pixels, then the record.
 struct RgbImage {
     int32_t width;
-    int32_t height;   // as stored in the file
+    int32_t height;   // rows; a top-down file is turned bottom-up, so never negative
     uint8_t* pixels;  // width * height * 3 bytes, red-green-blue, bottom row first
 };
 
@@ -14,3 +20,19 @@ extern const char SnapshotPath[];  // "c:\\velkor\\Brinefold.bmp"
 
 // No image (nullptr) and no message when the file cannot be opened at all.
 RgbImage* LoadSnapshotImage(const char* path);
+
+// The reader proper: maps the file and decodes it. On failure shows one
+// "Error" message and returns nullptr.
+RgbImage* ReadDibFile(const char* path);
+
+// Colour-table entries of a bitmap header (12-byte core or 40-byte info
+// header, all of its bytes present): colours used when set, else 2, 16 or
+// 256 for 1, 4 or 8 bits per pixel, else 0.
+uint16_t CountDibColors(const uint8_t* header);
+
+#ifndef _WIN32
+// Native builds have no message boxes: the reader's messages go through this
+// hook (stderr by default) so that tests can observe them.
+using SnapshotMessageFn = void (*)(const char* text);
+extern SnapshotMessageFn snapshotMessageHook;
+#endif
