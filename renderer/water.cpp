@@ -32,7 +32,7 @@ void LoadHeights(int i, double* __restrict row, int nz) {
 // pre-step heights from `cur`, so updating row i in the grid right away gives
 // exactly the two-complete-passes result.
 void StepRow(int i, const double* __restrict prev, const double* __restrict cur,
-             const double* __restrict next, int nz, double damping) {
+             const double* __restrict next, int nz, float damping) {
     GridPoint* __restrict surface = waterGrid.surface[i];
     GridPoint* __restrict velocity = waterGrid.velocity[i];
     for (int j = 1; j < nz - 1; ++j) {
@@ -43,9 +43,12 @@ void StepRow(int i, const double* __restrict prev, const double* __restrict cur,
         float v = static_cast<float>(velocity[j].y - (h - avg));
         // A pull of constant size towards zero; -0 counts as negative.
         v = static_cast<float>(v - std::copysign(0.001, h));
-        v = static_cast<float>(v * damping);
+        // Both operands are floats here, and double carries more than twice
+        // float's precision, so rounding the double result to float equals
+        // the float operation; in float the compiler packs twice the lanes.
+        v = v * damping;
         velocity[j].y = v;
-        surface[j].y = static_cast<float>(h + v);
+        surface[j].y = static_cast<float>(h) + v;
     }
 }
 
@@ -95,7 +98,7 @@ void StepRipples() {
     const int nx = UsedPointsX();
     const int nz = UsedPointsZ();
     if (nx < 3 || nz < 3) return;
-    const double damping = rippleSettings.damping;
+    const float damping = rippleSettings.damping;
     double* prev = heightRows[0];
     double* cur = heightRows[1];
     double* next = heightRows[2];
