@@ -1,0 +1,310 @@
+// The scene drawn offscreen by Mesa and read back: floor colour on the first
+// and later frames, the water's additive colour taken from the texel at
+// (0, 0), the empty background, the projection, the failed texture load.
+#include "renderer/scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "renderer/snapshot.h"
+#include "renderer/water.h"
+#include "tests/unit/osmesa_surface.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Colour {
+    int r, g, b;
+};
+
+// A 24-bit bottom-up Windows bitmap; pixel(x, y) with y = 0 the bottom row.
+template <typename PixelFn>
+void WriteBmp(const fs::path& path, int width, int height, PixelFn pixel) {
+    const int rowBytes = (width * 3 + 3) & ~3;
+    const uint32_t imageBytes = static_cast<uint32_t>(rowBytes * height);
+    std::vector<uint8_t> file(54 + imageBytes, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int k = 0; k < 4; ++k) file[at + k] = static_cast<uint8_t>(v >> (8 * k));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    file[26] = 1;   // planes
+    file[28] = 24;  // bits per pixel
+    put32(34, imageBytes);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Colour c = pixel(x, y);
+            uint8_t* p = &file[54 + static_cast<size_t>(y) * rowBytes + x * 3];
+            p[0] = static_cast<uint8_t>(c.b);
+            p[1] = static_cast<uint8_t>(c.g);
+            p[2] = static_cast<uint8_t>(c.r);
+        }
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(file.data(), 1, file.size(), f);
+    std::fclose(f);
+}
+
+// The test picture: the bottom quarter one colour, the rest another (only a
+// little of the floor beyond its middle is in view), and 2x2 blocks
+// of a third colour in all four corners, so that the linearly filtered texel
+// at (0, 0) (which blends the four corners under the default repeat) is that
+// third colour exactly.
+constexpr Colour kBottom = {200, 100, 50};
+constexpr Colour kTop = {60, 150, 220};
+constexpr Colour kCorner = {40, 200, 120};
+constexpr int kPictureSide = 64;
+
+Colour TestPicture(int x, int y) {
+    const bool cornerX = x < 2 || x >= kPictureSide - 2;
+    const bool cornerY = y < 2 || y >= kPictureSide - 2;
+    if (cornerX && cornerY) return kCorner;
+    return y < kPictureSide / 4 ? kBottom : kTop;
+}
+
+class SceneTest : public ::testing::Test {
+protected:
+    // 4:3 like the real screen, small enough to draw quickly.
+    static constexpr int kWidth = 320;
+    static constexpr int kHeight = 240;
+
+    void SetUp() override {
+        ASSERT_TRUE(surface_.current());
+        dir_ = fs::temp_directory_path() / ("bf_scene_" + std::to_string(getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+        snapshot_ = (dir_ / "Brinefold.bmp").string();
+        floorSnapshotPath = snapshot_.c_str();
+        floorTexture = 0;
+        eyePosition[0] = 0.0f;
+        eyePosition[1] = 10.0f;
+        eyePosition[2] = 50.0f;
+        tiltAngle = 100.0f;
+        InitRippleSettings();
+        InitWaterGrid();
+        ResetWaterRandomForTesting();
+    }
+    void TearDown() override {
+        floorSnapshotPath = SnapshotPath;
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    // Where a world point lands with the matrices DrawFrame left behind.
+    void Project(double x, double y, double z, int* wx, int* wy) {
+        double modelview[16], projection[16];
+        int viewport[4];
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        double px, py, pz;
+        ASSERT_EQ(gluProject(x, y, z, modelview, projection, viewport, &px, &py, &pz), GL_TRUE);
+        *wx = static_cast<int>(std::floor(px));
+        *wy = static_cast<int>(std::floor(py));
+        ASSERT_TRUE(*wx >= 0 && *wx < kWidth && *wy >= 0 && *wy < kHeight) << *wx << "," << *wy;
+    }
+    OsmesaSurface::Rgb PixelOf(double x, double y, double z) {
+        int wx = 0, wy = 0;
+        Project(x, y, z, &wx, &wy);
+        return surface_.Pixel(wx, wy);
+    }
+    void Frame() {
+        ASSERT_TRUE(DrawFrame());
+        glFinish();
+    }
+    // What the program's loop does after showing a frame.
+    void Swap() { tiltAngle = static_cast<float>(tiltAngle + 0.2); }
+
+    OsmesaSurface surface_{kWidth, kHeight};
+    fs::path dir_;
+    std::string snapshot_;
+};
+
+// floor x tint + water colour x texel(0, 0), clamped as GL does.
+Colour Expected(Colour floor, double tintRG, double tintB, double waterHeight) {
+    const double red = 0.5 * waterHeight + 0.2;
+    const double blue = 0.5 * waterHeight + 0.6;
+    auto add = [](double f, double w) {
+        return static_cast<int>(std::lround(std::clamp(f + w, 0.0, 255.0)));
+    };
+    return {add(floor.r * tintRG, red * kCorner.r), add(floor.g * tintRG, red * kCorner.g),
+            add(floor.b * tintB, blue * kCorner.b)};
+}
+
+void ExpectNear(OsmesaSurface::Rgb got, Colour want, const char* what) {
+    const int tolerance = 2;
+    EXPECT_NEAR(got.r, want.r, tolerance) << what;
+    EXPECT_NEAR(got.g, want.g, tolerance) << what;
+    EXPECT_NEAR(got.b, want.b, tolerance) << what;
+}
+
+// Points on the floor (y = -4) well inside the picture's bottom quarter and
+// its rest (z = 15 is the picture's bottom edge, t = 0, z = -35 its top), and
+// one on the water near its front edge where no floor lies behind it.
+constexpr double kFloorBottom[3] = {-15.0, -4.0, 10.0};
+constexpr double kFloorAbove[3] = {15.0, -4.0, -5.0};
+constexpr double kWaterOnly[3] = {0.0, 0.0, 14.0};
+
+TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted) {
+    WriteBmp(snapshot_, kPictureSide, kPictureSide, TestPicture);
+    ResizeScene(kWidth, kHeight);
+    ASSERT_TRUE(InitGlState());
+    EXPECT_NE(floorTexture, 0u);
+
+    Frame();
+    // The water moved one step before drawing: the flat interior sank by the pull.
+    const float h1 = waterGrid.surface[75][75].y;
+    EXPECT_FLOAT_EQ(h1, -0.00099f);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]),
+               Expected(kBottom, 1.0, 1.0, h1), "frame 1, bottom quarter of the picture");
+    ExpectNear(PixelOf(kFloorAbove[0], kFloorAbove[1], kFloorAbove[2]),
+               Expected(kTop, 1.0, 1.0, h1), "frame 1, rest of the picture");
+    ExpectNear(PixelOf(kWaterOnly[0], kWaterOnly[1], kWaterOnly[2]),
+               Expected({0, 0, 0}, 0.0, 0.0, h1), "frame 1, water without floor");
+
+    Swap();
+    Frame();
+    const float h2 = waterGrid.surface[75][75].y;
+    ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]),
+               Expected(kBottom, 0.2, 0.6, h2), "frame 2, bottom quarter of the picture");
+    ExpectNear(PixelOf(kFloorAbove[0], kFloorAbove[1], kFloorAbove[2]),
+               Expected(kTop, 0.2, 0.6, h2), "frame 2, rest of the picture");
+    ExpectNear(PixelOf(kWaterOnly[0], kWaterOnly[1], kWaterOnly[2]),
+               Expected({0, 0, 0}, 0.0, 0.0, h2), "frame 2, water without floor");
+
+    // Nothing is drawn below the water's front edge: the clear colour stays.
+    int edgeX = 0, edgeY = 0;
+    Project(0.0, 0.0, 14.668874, &edgeX, &edgeY);
+    ASSERT_GT(edgeY, 4);
+    for (int x : {0, kWidth / 2, kWidth - 1}) {
+        const OsmesaSurface::Rgb empty = surface_.Pixel(x, edgeY / 2);
+        EXPECT_EQ(empty.r + empty.g + empty.b, 0) << "x " << x;
+    }
+}
+
+TEST_F(SceneTest, RipplesChangeTheWaterButNeverTheTint) {
+    WriteBmp(snapshot_, kPictureSide, kPictureSide, TestPicture);
+    ResizeScene(kWidth, kHeight);
+    ASSERT_TRUE(InitGlState());
+    std::vector<uint8_t> before(kWidth * kHeight * 4), after(kWidth * kHeight * 4);
+    for (int frame = 0; frame < 2; ++frame) {
+        Frame();
+        Swap();
+    }
+    tiltAngle = 100.0f;  // same view for both pictures
+    Frame();
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, before.data());
+    // Rain falls from frame 3 on; under the same view the picture must change.
+    for (int frame = 3; frame < 60; ++frame) {
+        Frame();
+    }
+    tiltAngle = 100.0f;
+    Frame();
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, after.data());
+    int changed = 0;
+    for (size_t k = 0; k < before.size(); k += 4) {
+        if (std::abs(before[k + 2] - after[k + 2]) > 8) ++changed;
+    }
+    EXPECT_GT(changed, 100);
+    // The floor's colour is a border vertex's: rain never reaches the border.
+    GLfloat current[4];
+    glGetFloatv(GL_CURRENT_COLOR, current);
+    EXPECT_FLOAT_EQ(current[0], 0.2f);
+    EXPECT_FLOAT_EQ(current[1], 0.2f);
+    EXPECT_FLOAT_EQ(current[2], 0.6f);
+}
+
+TEST_F(SceneTest, ResizeSetsViewportAndPerspectiveAndTakesHeightZeroAsOne) {
+    const double f = 1.0 / std::tan(22.5 * M_PI / 180.0);
+    GLint viewport[4];
+    GLdouble projection[16];
+
+    ResizeScene(1024, 768);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[0], f / (1024.0 / 768.0), 1e-6);
+    EXPECT_NEAR(projection[5], f, 1e-6);
+    // near 0.1, far 200
+    EXPECT_NEAR(projection[10], -(200.0 + 0.1) / (200.0 - 0.1), 1e-6);
+    EXPECT_NEAR(projection[14], -2.0 * 200.0 * 0.1 / (200.0 - 0.1), 1e-6);
+
+    ResizeScene(640, 0);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 1);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[0], f / 640.0, 1e-9);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST_F(SceneTest, MissingSnapshotMakesNoTextureAndSetsNoState) {
+    ResizeScene(kWidth, kHeight);
+    EXPECT_FALSE(InitGlState());
+    EXPECT_EQ(floorTexture, 0u);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[3], 0.0f);
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LESS);
+    // No name was taken: the next one handed out is still the first.
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    EXPECT_EQ(name, 1u);
+}
+
+TEST_F(SceneTest, RowsThatAreNotAMultipleOfFourBytesStayUnsheared) {
+    // 2 x 4 pixels (power-of-two sides, so GLU does not rescale): 6-byte rows.
+    // Each row is one colour, so every row of the texture must be uniform too;
+    // a 4-byte row alignment would start each row 2 bytes late and read past
+    // the end of the buffer.
+    const Colour rows[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
+    WriteBmp(snapshot_, 2, 4, [&](int, int y) { return rows[y]; });
+    ASSERT_TRUE(LoadFloorTexture());
+    GLint texWidth = 0, texHeight = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &texHeight);
+    ASSERT_EQ(texWidth, 2);
+    ASSERT_EQ(texHeight, 4);
+    std::vector<uint8_t> texels(static_cast<size_t>(texWidth) * texHeight * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    for (int y = 0; y < texHeight; ++y) {
+        for (int x = 0; x < texWidth; ++x) {
+            const uint8_t* t = &texels[(static_cast<size_t>(y) * texWidth + x) * 3];
+            EXPECT_EQ(t[0], rows[y].r) << x << "," << y;
+            EXPECT_EQ(t[1], rows[y].g) << x << "," << y;
+            EXPECT_EQ(t[2], rows[y].b) << x << "," << y;
+        }
+    }
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 4);
+}
+
+} // namespace
