@@ -1,6 +1,11 @@
 // Module-level state of the launcher module Brinefold_B, one copy per process:
 // the in-memory settings, the hidden-cursor count and the shared utilities'
-// values. Portable.
+// values, plus the module's portable utilities. Portable.
+//
+// The Windows-only procedures of the module are declared elsewhere:
+// FileExists, ZoomOpen, ZoomClose in launcher/startup/brinefold_b_win.h;
+// GetIni, PutIni, LoadSettings in launcher/settings/settings.h; Main in
+// launcher/startup/main.h.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +20,9 @@ extern std::string BgmFolder;   // where the file chooser opens; never stored
 // What ShowCursor returned when start-up hid the pointer (run switch only).
 extern int32_t HiddenCursorCount;
 
+// The control panel's preview window, read from the command line (preview only).
+extern int32_t PreviewHost;
+
 // Result of the last platform call that stores one; read right after that call.
 extern int32_t LastResult;
 
@@ -24,3 +32,16 @@ struct ZoomPointValue {
     int16_t y;
 };
 extern ZoomPointValue ZoomPoint;
+
+// Folder part of a path: everything up to the last ":" or "\", without a
+// final "\". "C:\music\song.mp3" -> "C:\music", "C:\song.mp3" -> "C:",
+// "C:song.mp3" -> "C:", "song.mp3" -> "".
+std::string FolderOf(const std::string& path);
+
+// True when the text's last character is "\" (a trail byte that looks like
+// one does not count).
+bool EndsWithBackslash(const std::string& text);
+
+// A file name placed in a folder: "C:\a" + "x" -> "C:\a\x". A folder that
+// already ends in "\" (a drive root such as "C:\") gets no second one.
+std::string InFolder(const std::string& folder, const std::string& name);

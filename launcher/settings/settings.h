@@ -1,0 +1,57 @@
+// The settings file "Brinefold.ini" beside the launcher and the loading of the
+// in-memory settings (BgmKind, BgmRepeatTrack, BgmFile, BgmFolder, declared in
+// launcher/startup/brinefold_b.h).
+//
+// The file is a Windows private-profile file with one section, "Section".
+// The key names are the exact Shift-JIS (code page 932) bytes of the Japanese
+// names, passed unchanged to the A profile calls, so a file written here is
+// byte-for-byte the file a Japanese system writes, whatever the system's own
+// code page.
+//
+// The parsing is portable (LoadSettingsWith); GetIni, PutIni, LoadSettings
+// and LoadSettingsFrom are the Win32 side (settings_win.cpp).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+inline constexpr char kSettingsSection[] = "Section";
+inline constexpr char kSettingsFileName[] = "Brinefold.ini";
+
+inline constexpr char kKeyBgmKind[] = "BGM\x8B\xE6\x95\xAA";             // "BGM区分"
+inline constexpr char kKeyBgmRepeatTrack[] = "BGM\xD8\xCB\xDF\xB0\xC4";  // "BGMﾘﾋﾟｰﾄ"
+inline constexpr char kKeyBgmFile[] = "BGM\xCC\xA7\xB2\xD9";             // "BGMﾌｧｲﾙ"
+
+// The settings file of a launcher in this folder.
+std::string SettingsFilePath(const std::string& launcherFolder);
+
+// One number setting as read from the file: an empty text gives 0; otherwise
+// the largest integer not greater than the number (surrounding blanks
+// allowed), " 2" -> 2, "2.9" -> 2, "-0.5" -> -1. A text that is not a number,
+// or a number outside the 16-bit range, leaves the value as it was.
+void ReadSettingNumber(const std::string& text, int16_t& value);
+
+// LoadSettings with its platform calls passed in: readKey returns the value of
+// one key of "Section" in the settings file (empty when missing), fileExists
+// is FileExists. Each of the four steps runs even if an earlier one failed.
+void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey,
+                      const std::function<bool(const std::string& path)>& fileExists,
+                      const std::string& launcherFolder);
+
+// --- Win32 ------------------------------------------------------------------
+
+// The value of a key, cut to 255 bytes, or "" when the file, section or key is
+// missing (GetPrivateProfileStringA with a 256-byte buffer).
+std::string GetIni(const std::string& section, const std::string& key, const std::string& file);
+
+// Writes one key (WritePrivateProfileStringA); the section and key are cut to
+// 128 characters. The result goes to LastResult; failures are silent.
+void PutIni(const std::string& section, const std::string& key, const std::string& value,
+            const std::string& file);
+
+// Fills the in-memory settings from the settings file beside the launcher.
+void LoadSettings();
+
+// The same for the launcher folder given (LoadSettings passes its own).
+void LoadSettingsFrom(const std::string& launcherFolder);

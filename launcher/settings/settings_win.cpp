@@ -1,0 +1,50 @@
+// The settings file through the Win32 profile calls (A forms: the key names
+// are Shift-JIS bytes and must reach the file unchanged).
+
+#include "launcher/settings/settings.h"
+
+#include "launcher/startup/brinefold_b.h"
+#include "launcher/startup/brinefold_b_win.h"
+#include "launcher/startup/runtime.h"
+#include "launcher/startup/toolkit_win.h"
+
+#include <windows.h>
+
+std::string GetIni(const std::string& section, const std::string& key, const std::string& file)
+{
+    char value[256] = {};
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value, sizeof value, file.c_str());
+    return std::string(value);
+}
+
+namespace {
+
+// At most 128 characters of a section or key name reach the call.
+std::string Field128(const std::string& text)
+{
+    auto chars = AnsiCharacters(text);
+    if (chars.size() <= 128)
+        return text;
+    return text.substr(0, chars[128].data() - text.data());
+}
+
+}  // namespace
+
+void PutIni(const std::string& section, const std::string& key, const std::string& value,
+            const std::string& file)
+{
+    LastResult = WritePrivateProfileStringA(Field128(section).c_str(), Field128(key).c_str(), value.c_str(),
+                                            file.c_str());
+}
+
+void LoadSettingsFrom(const std::string& launcherFolder)
+{
+    const std::string file = SettingsFilePath(launcherFolder);
+    LoadSettingsWith([&](const char* key) { return GetIni(kSettingsSection, key, file); }, FileExists,
+                     launcherFolder);
+}
+
+void LoadSettings()
+{
+    LoadSettingsFrom(ProgramFolder());
+}

@@ -1,0 +1,78 @@
+// Brinefold.scr's entry: Main (module Brinefold_B) picks one of the three
+// forms from the command line; WinMain then keeps the program alive while a
+// form is loaded.
+
+#include "launcher/dialog/settings_dialog.h"
+#include "launcher/preview/preview_form.h"
+#include "launcher/settings/settings.h"
+#include "launcher/show/show_form.h"
+#include "launcher/startup/brinefold_b.h"
+#include "launcher/startup/brinefold_b_win.h"
+#include "launcher/startup/command_line.h"
+#include "launcher/startup/runtime.h"
+#include "launcher/startup/toolkit_win.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr char kShowCaption[] = "Brinefold_Main";
+constexpr char kDialogCaption[] = "<Brinefold>";
+constexpr char kSnapshotFolder[] = "C:\\velkor";
+constexpr char kRendererFile[] = "Brinefold.dll";
+constexpr wchar_t kRendererMissing[] = L"Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！";
+
+// Each step runs under continue-on-error: a step that fails is skipped and
+// the next one runs. The order is part of the behaviour (the renderer check
+// comes before the dialog, the preview skips everything else).
+void Main()
+{
+    const std::string commandText = CommandLineText();
+    const LaunchMode mode = ModeOf(commandText);
+
+    // A show or a settings dialog already open: leave quietly. No lock: two
+    // launchers started in the same instant can both pass.
+    Guarded([] {
+        if (FindWindowA(nullptr, kShowCaption) || FindWindowA(nullptr, kDialogCaption))
+            End();
+    });
+
+    if (mode == LaunchMode::Preview) {
+        Guarded([&] { PreviewHost = ReadPreviewHost(commandText); });
+        Guarded([] { ShowPreview(PreviewHost); });
+        return;
+    }
+
+    Guarded([] { MakeFolder(kSnapshotFolder); });  // an existing folder is fine
+    Guarded([] { LoadSettings(); });
+
+    Guarded([] {
+        if (!FileExists(InFolder(ProgramFolder(), kRendererFile))) {
+            // The only message the launcher ever shows; wide so that it reads
+            // right on any system locale.
+            MsgBox(kRendererMissing);
+            End();
+        }
+    });
+
+    if (mode == LaunchMode::Settings) {
+        Guarded([] { ShowSettingsDialog(); });
+        End();
+    }
+    if (mode == LaunchMode::None)
+        End();
+
+    if (mode == LaunchMode::ShowHidingPointer)
+        Guarded([] { HiddenCursorCount = ShowCursor(FALSE); });
+
+    Guarded([] { LoadShowForm(); });
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    Main();
+    RunMessageLoop();
+    return 0;
+}

@@ -1,0 +1,115 @@
+// The launcher's runtime facilities that are plain computation: number <-> text
+// conversions with the launcher's own rules, and "continue on error".
+// Portable: no <windows.h>. The Win32 side of the runtime (forms, the message
+// loop, ending, starting programs) lives in launcher/startup/toolkit_win.h.
+//
+// Continue on error, as realised here: a conversion that the launcher's rules
+// call an error throws RuntimeError; a step that may fail is wrapped in
+// Guarded(), which swallows any exception so that the next step still runs.
+// Nothing therefore escapes into a window procedure. The non-throwing forms
+// (std::optional) are there for callers that prefer to test.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Stored window layouts measure in twips.
+inline constexpr int kTwipsPerPixel = 15;
+
+// A failing runtime step: code 6 is an overflow, 13 a text that is not a number.
+class RuntimeError : public std::runtime_error {
+public:
+    enum Code { Overflow = 6, TypeMismatch = 13 };
+    explicit RuntimeError(Code code);
+    Code code() const noexcept { return code_; }
+
+private:
+    Code code_;
+};
+
+// Runs one step under continue-on-error: any exception it throws is dropped.
+// Returns true when the step ran to its end.
+template <class Step>
+bool Guarded(Step&& step) noexcept
+{
+    try {
+        step();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// --- characters of narrow texts ---------------------------------------------
+//
+// Narrow texts are in the system's ANSI code page, where a character may take
+// two bytes (code page 932: a lead byte, then a trail byte that can look like
+// "\" or a letter). Anything that counts characters or looks for "\" goes
+// through these so that a Japanese path or command line is not cut inside a
+// character.
+
+// True when the byte starts a two-byte character in the ANSI code page
+// (always false off Windows, where texts are UTF-8 and no byte of a
+// multi-byte character looks like ASCII).
+bool IsAnsiLeadByte(unsigned char c);
+
+// The text split into its characters (views into the text).
+std::vector<std::string_view> AnsiCharacters(std::string_view text);
+
+// --- number to text ---------------------------------------------------------
+
+// Decimal with a leading blank when not negative, a minus sign otherwise:
+// 2 -> " 2", 0 -> " 0", -1 -> "-1". The settings file stores numbers this way.
+std::string NumberText(int64_t value);
+
+// The pattern "##": decimal without padding or blank, and 0 gives "".
+// 5 -> "5", 123 -> "123", -5 -> "-5", 0 -> "".
+std::string FormatOptionalDigits(int64_t value);
+
+// --- text to number ---------------------------------------------------------
+//
+// The number forms accepted (one documented subset for all three readers):
+//   decimal:  [sign] digits [. digits] [exponent], also ".5" and "5."
+//             exponent: E or D (either case), optional sign, digits
+//   hex:      &H followed by hex digits, octal: &O (or &) followed by 0-7;
+//             up to 4 digits' worth is a 16-bit value and up to 8 digits' worth
+//             a 32-bit value, read as two's complement (&HFFFF = -1,
+//             &H10000 = 65536, &HFFFFFFFF = -1); more is an overflow.
+// Not accepted: thousands separators, currency signs, parentheses, a trailing
+// sign, or a locale's decimal comma; the launcher only ever reads numbers it
+// or Windows wrote.
+
+// The leading number of a text: blanks (space, tab, line feed, carriage
+// return) are skipped wherever they stand, reading stops at the first
+// character that cannot continue the number, and no number gives 0.
+// " 2" -> 2, "12 34x" -> 1234, "2.9abc" -> 2.9, "abc" -> 0, "1e" -> 1.
+// A number too large for a double is an overflow (throws RuntimeError).
+double LeadingNumber(std::string_view text);
+
+// The whole text as a number; surrounding blanks are allowed. Not a number
+// (empty, trailing garbage, a lone sign) gives std::nullopt; so does a number
+// too large for a double.
+std::optional<double> WholeNumber(std::string_view text);
+
+// The numeric test: true when WholeNumber would succeed.
+bool IsNumeric(std::string_view text);
+
+// The same, throwing RuntimeError (TypeMismatch or Overflow) on failure.
+double NumberOf(std::string_view text);
+
+// The largest integer not greater than the value: 2.9 -> 2, -0.5 -> -1.
+double Int(double value);
+
+// Conversion to 16/32-bit integers: nearest, halves to even (2.5 -> 2,
+// 3.5 -> 4, -0.5 -> 0); out of range (after rounding) or not finite gives
+// std::nullopt.
+std::optional<int16_t> ToInt16(double value);
+std::optional<int32_t> ToInt32(double value);
+
+// The same, throwing RuntimeError(Overflow).
+int16_t CInt(double value);
+int32_t CLng(double value);

@@ -1,0 +1,103 @@
+#include "launcher/startup/toolkit_win.h"
+
+#include "launcher/startup/brinefold_b.h"
+#include "launcher/startup/command_line.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+std::vector<HWND> loadedForms;
+
+}  // namespace
+
+void FormLoaded(HWND form)
+{
+    if (std::find(loadedForms.begin(), loadedForms.end(), form) == loadedForms.end())
+        loadedForms.push_back(form);
+}
+
+void FormUnloaded(HWND form)
+{
+    loadedForms.erase(std::remove(loadedForms.begin(), loadedForms.end(), form), loadedForms.end());
+    // Wake the loop in case the last form went away outside a dispatched
+    // message (e.g. from a nested loop that then returned without one).
+    if (loadedForms.empty())
+        PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+int LoadedFormCount()
+{
+    return static_cast<int>(loadedForms.size());
+}
+
+void RunMessageLoop()
+{
+    MSG msg;
+    while (!loadedForms.empty() && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void End()
+{
+    ExitProcess(0);
+}
+
+std::string CommandLineText()
+{
+    return ArgumentsOf(GetCommandLineA());
+}
+
+std::string ProgramFolder()
+{
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return std::string();
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);  // cut off: try a larger buffer
+    }
+    std::string folder = FolderOf(path);
+    // A drive root keeps its "\" ("C:\Brinefold.scr" -> "C:\").
+    if (!folder.empty() && folder.back() == ':' && path.size() > folder.size() && path[folder.size()] == '\\')
+        folder += '\\';
+    return folder;
+}
+
+bool MakeFolder(const std::string& path)
+{
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+int32_t rtcShell(const std::string& path, int windowStyle)
+{
+    std::string commandLine = "\"" + path + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        return 0;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int32_t>(pi.dwProcessId);
+}
+
+void MsgBox(const std::wstring& text)
+{
+    MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK);
+}
+
+HINSTANCE AppInstance()
+{
+    return GetModuleHandleA(nullptr);
+}

@@ -1,0 +1,131 @@
+// Loading the in-memory settings from the settings file's texts.
+#include "launcher/settings/settings.h"
+#include "launcher/startup/brinefold_b.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+// A settings file as the profile calls would read it, and the files on disk.
+struct FakeDisk {
+    std::map<std::string, std::string> keys;
+    std::set<std::string> files;
+    std::vector<std::string> asked;
+
+    void Load(const std::string& folder = "C:\\Savers")
+    {
+        LoadSettingsWith(
+            [&](const char* key) {
+                asked.push_back(key);
+                auto it = keys.find(key);
+                return it == keys.end() ? std::string() : it->second;
+            },
+            [&](const std::string& path) { return files.count(path) > 0; }, folder);
+    }
+};
+
+class LoadSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BgmKind = 0;
+        BgmRepeatTrack = 0;
+        BgmFile.clear();
+        BgmFolder.clear();
+    }
+    FakeDisk disk;
+};
+
+}  // namespace
+
+TEST(SettingsKeys, ExactShiftJisBytes)
+{
+    EXPECT_EQ(std::string(kKeyBgmKind), "\x42\x47\x4D\x8B\xE6\x95\xAA");
+    EXPECT_EQ(std::string(kKeyBgmRepeatTrack), "\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4");
+    EXPECT_EQ(std::string(kKeyBgmFile), "\x42\x47\x4D\xCC\xA7\xB2\xD9");
+    EXPECT_EQ(SettingsFilePath("C:\\Savers"), "C:\\Savers\\Brinefold.ini");
+    EXPECT_EQ(SettingsFilePath("C:\\"), "C:\\Brinefold.ini");
+}
+
+TEST(ReadSettingNumber, FloorOfTheNumberOrTheOldValue)
+{
+    struct Case {
+        const char* text;
+        int16_t before, after;
+    } cases[] = {
+        {" 2", 9, 2},        {"2.9", 9, 2},         {"-0.5", 9, -1},     {"", 9, 0},
+        {" 30 ", 9, 30},     {"abc", 9, 9},         {"2x", 9, 9},        {"32767.9", 9, 32767},
+        {"32768", 9, 9},     {"-32768", 9, -32768}, {"-32768.5", 9, 9},  {"1e999", 9, 9},
+    };
+    for (const Case& c : cases) {
+        int16_t value = c.before;
+        try {
+            ReadSettingNumber(c.text, value);
+        } catch (...) {
+        }
+        EXPECT_EQ(value, c.after) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(LoadSettingsTest, ReadsTheThreeKeysInOrder)
+{
+    disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmRepeatTrack, " 5"}, {kKeyBgmFile, "D:\\Music\\rain.mp3"}};
+    disk.files = {"D:\\Music\\rain.mp3"};
+    disk.Load();
+    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmRepeatTrack, 5);
+    EXPECT_EQ(BgmFile, "D:\\Music\\rain.mp3");
+    EXPECT_EQ(BgmFolder, "D:\\Music");
+    EXPECT_EQ(disk.asked, (std::vector<std::string>{kKeyBgmKind, kKeyBgmRepeatTrack, kKeyBgmFile}));
+}
+
+TEST_F(LoadSettingsTest, NoFileGivesDefaultsAndTheLauncherFolder)
+{
+    disk.Load("C:\\Savers");
+    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmRepeatTrack, 0);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, "C:\\Savers");
+}
+
+TEST_F(LoadSettingsTest, KindTwoNeedsAFileThatExists)
+{
+    disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmFile, ""}};
+    disk.Load();
+    EXPECT_EQ(BgmKind, 0);
+
+    disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmFile, "D:\\gone.wav"}};
+    disk.Load();
+    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, "C:\\Savers");
+}
+
+TEST_F(LoadSettingsTest, OtherKindsKeepTheirValueWithoutAFile)
+{
+    disk.keys = {{kKeyBgmKind, " 1"}, {kKeyBgmRepeatTrack, " 3"}};
+    disk.Load();
+    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmRepeatTrack, 3);
+
+    // A missing file is forgotten for this run whatever the kind.
+    disk.keys = {{kKeyBgmKind, " 7"}, {kKeyBgmFile, "D:\\gone.wav"}};
+    disk.Load();
+    EXPECT_EQ(BgmKind, 7);
+    EXPECT_EQ(BgmFile, "");
+}
+
+TEST_F(LoadSettingsTest, ABadNumberKeepsTheValueAndTheRestStillLoads)
+{
+    BgmKind = 1;
+    disk.keys = {{kKeyBgmKind, "none"}, {kKeyBgmRepeatTrack, "99999"}, {kKeyBgmFile, "E:\\a.wav"}};
+    disk.files = {"E:\\a.wav"};
+    disk.Load();
+    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmRepeatTrack, 0);
+    EXPECT_EQ(BgmFile, "E:\\a.wav");
+    EXPECT_EQ(BgmFolder, "E:");
+}

@@ -1,0 +1,90 @@
+// Start-up's portable pieces: reading the command line, the folder of a path.
+#include "launcher/startup/brinefold_b.h"
+#include "launcher/startup/command_line.h"
+
+#include <gtest/gtest.h>
+
+TEST(ArgumentsOf, DropsTheProgramPathAndTheBlanksAfterIt)
+{
+    EXPECT_EQ(ArgumentsOf("\"C:\\Program Files\\Brinefold.scr\" /s"), "/s");
+    EXPECT_EQ(ArgumentsOf("C:\\WINDOWS\\Brinefold.scr /p 1234"), "/p 1234");
+    EXPECT_EQ(ArgumentsOf("Brinefold.scr  \t/c:5678"), "/c:5678");
+    EXPECT_EQ(ArgumentsOf("\"C:\\a b\\Brinefold.scr\""), "");
+    EXPECT_EQ(ArgumentsOf("Brinefold.scr"), "");
+    EXPECT_EQ(ArgumentsOf("Brinefold.scr /s  "), "/s  ");  // the rest stands as it is
+    EXPECT_EQ(ArgumentsOf("\"C:\\a b\\x.scr\"/s"), "/s");   // the quote ends the path
+    EXPECT_EQ(ArgumentsOf(""), "");
+}
+
+TEST(ModeLetter, OnlyTheSecondCharacterUpperCased)
+{
+    EXPECT_EQ(ModeLetter("/s"), "S");
+    EXPECT_EQ(ModeLetter("-S"), "S");
+    EXPECT_EQ(ModeLetter("/sx"), "S");
+    EXPECT_EQ(ModeLetter("xs"), "S");
+    EXPECT_EQ(ModeLetter("/p 12"), "P");
+    EXPECT_EQ(ModeLetter("/c:12"), "C");
+    EXPECT_EQ(ModeLetter("s"), "");
+    EXPECT_EQ(ModeLetter(""), "");
+    EXPECT_EQ(ModeLetter("/a"), "A");
+    EXPECT_EQ(ModeLetter("/1"), "1");
+}
+
+TEST(ModeOf, EveryCommandLineOfTheTable)
+{
+    for (const char* run : {"/s", "/S", "-s", "/sx", "xs", "/s 99"})
+        EXPECT_EQ(ModeOf(run), LaunchMode::ShowHidingPointer) << run;
+    EXPECT_EQ(ModeOf(""), LaunchMode::Show);
+    for (const char* preview : {"/p 1234", "/p:1234", "/P", "-p"})
+        EXPECT_EQ(ModeOf(preview), LaunchMode::Preview) << preview;
+    for (const char* configure : {"/c", "/C", "/c:1234", "-c 1"})
+        EXPECT_EQ(ModeOf(configure), LaunchMode::Settings) << configure;
+    // Not empty but no known letter: the program ends after the common steps.
+    for (const char* other : {"/a", "/a 1234", "s", "/", " ", "/x", "/ s"})
+        EXPECT_EQ(ModeOf(other), LaunchMode::None) << '"' << other << '"';
+}
+
+TEST(ReadPreviewHost, FromTheFourthCharacter)
+{
+    EXPECT_EQ(ReadPreviewHost("/p 1234"), 1234);
+    EXPECT_EQ(ReadPreviewHost("/p:1234"), 1234);
+    EXPECT_EQ(ReadPreviewHost("/pX1234"), 1234);   // the third character is skipped whatever it is
+    EXPECT_EQ(ReadPreviewHost("/p  1234 "), 1234);
+    EXPECT_EQ(ReadPreviewHost("/p 12 34"), 1234);  // blanks are skipped inside, too
+    EXPECT_EQ(ReadPreviewHost("/p 1234abc"), 1234);
+    EXPECT_EQ(ReadPreviewHost("/p 1234.5"), 1234); // nearest, halves to even
+    EXPECT_EQ(ReadPreviewHost("/p 1235.5"), 1236);
+    EXPECT_EQ(ReadPreviewHost("/p -5"), -5);
+}
+
+TEST(ReadPreviewHost, NothingUsableGivesZero)
+{
+    EXPECT_EQ(ReadPreviewHost("/p"), 0);
+    EXPECT_EQ(ReadPreviewHost("/p "), 0);
+    EXPECT_EQ(ReadPreviewHost("/p abc"), 0);
+    EXPECT_EQ(ReadPreviewHost("/p 2147483647"), 2147483647);
+    EXPECT_EQ(ReadPreviewHost("/p 2147483648"), 0);
+    EXPECT_EQ(ReadPreviewHost("/p -2147483649"), 0);
+    EXPECT_EQ(ReadPreviewHost("/p 1e999"), 0);
+}
+
+TEST(FolderOf, ThePathTable)
+{
+    EXPECT_EQ(FolderOf("C:\\music\\song.mp3"), "C:\\music");
+    EXPECT_EQ(FolderOf("C:\\song.mp3"), "C:");
+    EXPECT_EQ(FolderOf("C:song.mp3"), "C:");
+    EXPECT_EQ(FolderOf("song.mp3"), "");
+    EXPECT_EQ(FolderOf("C:\\music\\"), "C:\\music");
+    EXPECT_EQ(FolderOf(""), "");
+    EXPECT_EQ(FolderOf("\\\\server\\share\\a.wav"), "\\\\server\\share");
+    EXPECT_EQ(FolderOf("C:\\a:b\\c"), "C:\\a:b");
+}
+
+TEST(InFolder, NoDoubleBackslashAtADriveRoot)
+{
+    EXPECT_EQ(InFolder("C:\\Games\\Brinefold", "Brinefold.dll"), "C:\\Games\\Brinefold\\Brinefold.dll");
+    EXPECT_EQ(InFolder("C:\\", "Brinefold.ini"), "C:\\Brinefold.ini");
+    EXPECT_TRUE(EndsWithBackslash("C:\\"));
+    EXPECT_FALSE(EndsWithBackslash("C:"));
+    EXPECT_FALSE(EndsWithBackslash(""));
+}
