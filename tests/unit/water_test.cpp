@@ -48,15 +48,6 @@ std::vector<std::pair<int, int>> FreshDrops() {
 
 using Points = std::vector<std::pair<int, int>>;
 
-TEST(WaterSettings, AreTheCompiledInValues) {
-    InitRippleSettings();
-    EXPECT_EQ(rippleSettings.pointsX, 151);
-    EXPECT_EQ(rippleSettings.pointsZ, 151);
-    EXPECT_EQ(rippleSettings.dropDepth, 2.0f);
-    EXPECT_EQ(rippleSettings.damping, 0.99f);
-    EXPECT_EQ(rippleSettings.dropsPerFrame, 1);
-}
-
 TEST(WaterRandom, MatchesTheRuntimeSequenceFromSeedOne) {
     ResetWaterRandomForTesting();
     const int32_t expected[] = {41, 18467, 6334, 26500, 19169};
