@@ -15,8 +15,8 @@ bool FileExists(const std::string& path)
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    // HACK: Wine opens a folder for reading where Windows refuses; a folder
-    // is never a file here, whoever opens it.
+    // Windows (and Wine) refuse to open a folder this way; a redirector or
+    // file system that lets one through still does not make it a file.
     BY_HANDLE_FILE_INFORMATION info;
     bool folder = GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     CloseHandle(file);
