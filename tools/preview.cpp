@@ -1,0 +1,100 @@
+// The 152 x 112 preview of the water scene, drawn offscreen by the renderer's
+// own scene code through OSMesa (Mesa's software rasteriser).
+#include "tools/preview.h"
+
+#include <GL/osmesa.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "renderer/scene.h"
+#include "renderer/snapshot.h"
+#include "renderer/water.h"
+
+namespace {
+
+constexpr int kScale = 4;  // drawn at four times the size, then averaged down
+// Frames of rain before the picture is taken: enough for a few rings to
+// spread and cross while each stays distinct.
+constexpr int kFrames = 90;
+
+// The floor picture: black, so the ground stays black under the blue tint,
+// with white corners, because the water is coloured by the texel at (0, 0),
+// which blends the four corners.
+bool WriteFloorPicture(const std::string& path) {
+    Image floor(256, 256, {0, 0, 0, 255});
+    for (int y : {0, 255})
+        for (int x : {0, 255}) floor.at(x, y) = {255, 255, 255, 255};
+    std::vector<uint8_t> bytes = EncodeBmp24(floor);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+bool DrawPreview(Image& out) {
+    const int w = kPreviewWidth * kScale, h = kPreviewHeight * kScale;
+    std::vector<uint8_t> buffer(static_cast<size_t>(w * h * 4));
+    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
+    if (!context) return false;
+    bool ok = OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, w, h);
+
+    std::string floorPath =
+        (std::filesystem::temp_directory_path() / "brinefold_preview_floor.bmp").string();
+    ok = ok && WriteFloorPicture(floorPath);
+    floorSnapshotPath = floorPath.c_str();
+
+    if (ok) {
+        // Start-up as the renderer does it, then its loop without a window.
+        InitRippleSettings();
+        InitWaterGrid();
+        eyePosition[0] = 0.0f;
+        eyePosition[1] = 10.0f;
+        eyePosition[2] = 50.0f;
+        tiltAngle = 100.0f;
+        ResizeScene(w, h);
+        ok = InitGlState();
+    }
+    if (ok) {
+        // Only the last two frames need drawing: the floor takes the water's
+        // tint from the second drawn frame on.
+        for (int frame = 0; frame < kFrames - 2; ++frame) {
+            AdvanceWater();
+            tiltAngle = static_cast<float>(tiltAngle + 0.2);
+        }
+        for (int frame = 0; frame < 2; ++frame) {
+            DrawFrame();
+            tiltAngle = static_cast<float>(tiltAngle + 0.2);
+        }
+        glFinish();
+        out = Image(kPreviewWidth, kPreviewHeight);
+        for (int y = 0; y < kPreviewHeight; ++y)
+            for (int x = 0; x < kPreviewWidth; ++x) {
+                int sum[3] = {0, 0, 0};
+                for (int sy = 0; sy < kScale; ++sy)
+                    for (int sx = 0; sx < kScale; ++sx) {
+                        // GL rows run bottom up.
+                        int gy = h - 1 - (y * kScale + sy);
+                        const uint8_t* p = &buffer[static_cast<size_t>((gy * w + x * kScale + sx) * 4)];
+                        for (int c = 0; c < 3; ++c) sum[c] += p[c];
+                    }
+                const int n = kScale * kScale;
+                out.at(x, y) = {static_cast<uint8_t>((sum[0] + n / 2) / n),
+                                static_cast<uint8_t>((sum[1] + n / 2) / n),
+                                static_cast<uint8_t>((sum[2] + n / 2) / n), 255};
+            }
+    }
+    floorSnapshotPath = SnapshotPath;
+    std::remove(floorPath.c_str());
+    OSMesaDestroyContext(context);
+    return ok;
+}
+
+bool DrawPreviewFile(PictureFile& out) {
+    Image img;
+    if (!DrawPreview(img)) return false;
+    out = {std::string(kPreviewFile), EncodeBmp24(img)};
+    return true;
+}
