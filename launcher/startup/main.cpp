@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr char kShowCaption[] = "Brinefold_Main";
-constexpr char kDialogCaption[] = "<Brinefold>";
-constexpr char kSnapshotFolder[] = "C:\\velkor";
-constexpr char kRendererFile[] = "Brinefold.dll";
 constexpr wchar_t kRendererMissing[] = L"Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 
 // Each step runs under continue-on-error: a step that fails is skipped and
