@@ -1,6 +1,5 @@
 #include "launcher/startup/runtime.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -180,7 +179,6 @@ Scan ScanNumber(Cursor& in, double& out)
         }
     }
 
-    errno = 0;
     double value = std::strtod(number.c_str(), nullptr);
     if (std::isinf(value))
         return Scan::Overflow;
@@ -202,15 +200,31 @@ double LeadingNumber(std::string_view text)
     throw RuntimeError(RuntimeError::Overflow);
 }
 
-std::optional<double> WholeNumber(std::string_view text)
+namespace {
+
+std::string_view TrimBlanks(std::string_view text)
 {
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
-    Cursor in(text, false);
+    return text;
+}
+
+// The whole text (blanks around it aside) as one number.
+Scan ScanWhole(std::string_view text, double& value)
+{
+    Cursor in(TrimBlanks(text), false);
+    Scan scan = ScanNumber(in, value);
+    return scan != Scan::NoNumber && !in.AtEnd() ? Scan::NoNumber : scan;
+}
+
+}  // namespace
+
+std::optional<double> WholeNumber(std::string_view text)
+{
     double value = 0;
-    if (ScanNumber(in, value) != Scan::Number || !in.AtEnd())
+    if (ScanWhole(text, value) != Scan::Number)
         return std::nullopt;
     return value;
 }
@@ -222,18 +236,12 @@ bool IsNumeric(std::string_view text)
 
 double NumberOf(std::string_view text)
 {
-    if (auto value = WholeNumber(text))
-        return *value;
-    // A number too large for a double is still a number, just not one that fits.
-    std::string_view trimmed = text;
-    while (!trimmed.empty() && IsBlank(trimmed.front()))
-        trimmed.remove_prefix(1);
-    while (!trimmed.empty() && IsBlank(trimmed.back()))
-        trimmed.remove_suffix(1);
-    Cursor in(trimmed, false);
-    double ignored = 0;
-    if (ScanNumber(in, ignored) == Scan::Overflow && in.AtEnd())
-        throw RuntimeError(RuntimeError::Overflow);
+    double value = 0;
+    switch (ScanWhole(text, value)) {
+    case Scan::Number: return value;
+    case Scan::NoNumber: break;
+    case Scan::Overflow: throw RuntimeError(RuntimeError::Overflow);  // a number, just too large
+    }
     throw RuntimeError(RuntimeError::TypeMismatch);
 }
 

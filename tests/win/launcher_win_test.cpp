@@ -1,7 +1,7 @@
 // The launcher's Win32 side with the real calls: the settings file through the
 // profile functions (run twice, under code page 1252 and 932), FileExists on
-// real files and folders, and the toolkit (program folder, folder creation,
-// starting a program, the form-lifetime loop).
+// real files and folders, and the toolkit (program folder, starting a
+// program, the form-lifetime loop).
 #include "launcher/settings/settings.h"
 #include "launcher/startup/brinefold_b.h"
 #include "launcher/startup/brinefold_b_win.h"
@@ -268,15 +268,6 @@ TEST(Toolkit, ProgramFolderHasNoTrailingBackslash)
     EXPECT_EQ(folder + "\\", std::string(self).substr(0, folder.size() + 1));
     EXPECT_FALSE(EndsWithBackslash(folder));
     EXPECT_EQ(std::string(self).find('\\', folder.size() + 1), std::string::npos);
-}
-
-TEST(Toolkit, MakeFolderFailsForAnExistingOne)
-{
-    const std::string folder = "C:\\bf-launcher-mkdir";
-    RemoveDirectoryA(folder.c_str());
-    EXPECT_TRUE(MakeFolder(folder));
-    EXPECT_FALSE(MakeFolder(folder));
-    EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
 }
 
 TEST(Toolkit, RtcShellStartsAProgramWithBlanksInItsPath)
