@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Real playback through Brinefold_BGM under Wine, heard on the test bed's null
+# sink: an MP3 in a folder with spaces plays and is restarted by the checks
+# after it ends; a WAV loops by itself; both fall silent when stopped.
+#   music_sound_test.sh PROBE_EXE WORK_DIR
+set -euo pipefail
+
+probe=$1
+work=$2
+here=$(cd "$(dirname "$0")/../.." && pwd)
+: "${PULSE_SERVER:?no test bed in the environment (source the env file of scripts/testbed up)}"
+
+rm -rf "$work"
+mkdir -p "$work/my music"
+# One-second tones: short enough that a single play cannot fill the run.
+sox -n -r 44100 -c 2 -b 16 "$work/tone.wav" synth 1 sine 660 vol 0.5
+lame --quiet -b 128 "$work/tone.wav" "$work/my music/rain song.mp3"
+cp "$work/tone.wav" "$work/my music/waves.wav"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The recording as one character per tenth of a second: '#' sound, '.' silence.
+levels() {
+  sox "$1" -t dat - remix 1 | awk '
+    /^;/ { next }
+    { sum += $2 * $2; n++ }
+    n == 4410 { printf "%s", (sqrt(sum / n) > 0.05 ? "#" : "."); sum = 0; n = 0 }
+    END { print "" }'
+}
+count() { local s=${1//[^#]/}; echo ${#s}; }                 # tenths with sound
+runs() { tr -s '.' ' ' <<<"$1" | wc -w; }                     # separate stretches of sound
+longest() { tr -s '.' '\n' <<<"$1" | awk '{ if (length > m) m = length } END { print m + 0 }'; }
+
+# record KIND FILE PLAY_MS AFTER_MS: runs the probe while recording the sink.
+record() {
+  local kind=$1 file=$2 rec=$work/$1.wav
+  parecord --latency-msec=20 --device=nullsink.monitor --file-format=wav "$rec" &
+  local rec_pid=$!
+  sleep 0.3
+  "$here/scripts/wine-exec" "$probe" "$kind" "$(winepath -w "$file")" "$3" "$4" \
+    2>&1 | tr -d '\r' >"$work/$kind.log" || fail "$kind: probe failed"
+  kill -INT "$rec_pid"
+  wait "$rec_pid" || true
+  grep -v '^ALSA lib' "$work/$kind.log" | sed 's/^/  /'
+}
+
+# MP3: 3.5 s of show with a check each second, then 1.2 s after the stop.
+# Expected: the file plays, ends, is heard again after a check restarted it.
+record mp3 "$work/my music/rain song.mp3" 3500 1200
+grep -q '^open ".*\\my music\\rain song.mp3" type MPEGVideo Alias MP3Play -> 0 ' "$work/mp3.log" ||
+  fail "mp3: the path with spaces did not open"
+grep -q '^restarts=[1-9]' "$work/mp3.log" || fail "mp3: never restarted after it ended"
+heard=$(levels "$work/mp3.wav")
+echo "mp3: $heard"
+(($(runs "$heard") >= 2)) || fail "mp3: not heard again after it ended"
+(($(count "$heard") >= 15)) || fail "mp3: only $(count "$heard") tenths of sound"
+[[ $heard == *.......... ]] || fail "mp3: still sounding after Mp3Stop"
+
+# WAV: 2.6 s of looping, then 1.2 s after the stop. Expected: one unbroken
+# stretch well beyond the file's one second, then silence.
+record wav "$work/my music/waves.wav" 2600 1200
+grep -q '^devices=[1-9].* play=1 ' "$work/wav.log" || fail "wav: not started"
+heard=$(levels "$work/wav.wav")
+echo "wav: $heard"
+(($(longest "$heard") >= 20)) || fail "wav: did not loop (longest sound $(longest "$heard") tenths)"
+[[ $heard == *.......... ]] || fail "wav: still sounding after WavStop"
+
+((failures == 0)) && echo "music sound: all good"
+exit $((failures > 0))
