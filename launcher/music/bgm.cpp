@@ -1,9 +1,9 @@
 #include "launcher/music/bgm.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <optional>
 
 #include "launcher/startup/brinefold_b.h"
+#include "launcher/startup/runtime.h"
 
 bool CdPollActive = false;
 
@@ -37,37 +37,14 @@ bool StartsWith(const std::string& text, const char (&prefix)[8]) {
     return text.compare(0, 7, prefix) == 0;
 }
 
-// Device replies are ASCII; upper-casing other bytes would break
-// double-byte characters, so only a-z are touched.
+// "ERR" in any case. Only a-z change case, so the trail bytes of double-byte
+// characters are never taken for letters.
 bool ContainsErr(const std::string& reply) {
     std::string upper = reply;
     for (char& c : upper) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return upper.find("ERR") != std::string::npos;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The whole reply read as a decimal number (blanks around it allowed). False
-// when it is not one, which the CD check treats as a failure.
-bool ReadWholeNumber(const std::string& text, double& value) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    if (begin == end) return false;
-    const std::string number = text.substr(begin, end - begin);
-    // strtod would also take hex, "inf" and "nan"; a device position or track
-    // is plain decimal.
-    for (char c : number) {
-        const bool allowed = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' ||
-                             c == 'e' || c == 'E';
-        if (!allowed) return false;
-    }
-    char* stop = nullptr;
-    value = std::strtod(number.c_str(), &stop);
-    return stop == number.c_str() + number.size() && std::isfinite(value);
 }
 
 }  // namespace
@@ -143,12 +120,12 @@ void CdPoll() {
         if (BgmRepeatTrack != 0) {
             // The track is read even when the disc is stopped: a reply that is
             // no number ends the checks either way.
-            double track = 0;
-            if (!ReadWholeNumber(current, track)) {
+            const std::optional<double> track = WholeNumber(current);
+            if (!track) {
                 CdPollActive = false;
                 return;
             }
-            if (stopped || track != BgmRepeatTrack) {
+            if (stopped || *track != BgmRepeatTrack) {
                 // A failing query yields "Error:<code>", which the device
                 // refuses as a position; the next check tries again.
                 const std::string start =

@@ -215,7 +215,7 @@ TEST_F(Music, NonNumericTrackEndsChecksEvenWhenStopped) {
     EXPECT_EQ(fake.sent, (std::vector<Sent>{kCurrent, kCount, kMode}));
 
     // Empty, hex-looking or partly numeric replies are no numbers either.
-    for (const char* reply : {"", " ", "2a", "0x2", "inf"}) {
+    for (const char* reply : {"", " ", "2a", "0x2", "inf", "-"}) {
         Disc(reply, "playing");
         CdPoll();
         EXPECT_FALSE(CdPollActive) << '"' << reply << '"';
