@@ -37,8 +37,7 @@ bool StartsWith(const std::string& text, const char (&prefix)[8]) {
     return text.compare(0, 7, prefix) == 0;
 }
 
-// "ERR" in any case. Only a-z change case, so the trail bytes of double-byte
-// characters are never taken for letters.
+// "ERR" in any case. Device replies are ASCII, so upper-casing a-z is enough.
 bool ContainsErr(const std::string& reply) {
     std::string upper = reply;
     for (char& c : upper) {
