@@ -336,16 +336,4 @@ TEST_F(Music, WavLoopsOnlyWithAnOutputDevice) {
     EXPECT_TRUE(fake.sent.empty());
 }
 
-TEST_F(Music, MissingPlatformOperationsActAsNoDevice) {
-    BgmUsePlatform(BgmPlatform{});
-    EXPECT_EQ(MciQuery("open cdaudio"), "Error:266");
-    CdPoll();
-    EXPECT_FALSE(CdPollActive);
-    BgmFile = "a.wav";
-    LastResult = 5;
-    WavPlay();
-    EXPECT_EQ(LastResult, 5);
-    EXPECT_FALSE(Mp3IsPlaying());
-}
-
 }  // namespace
