@@ -98,18 +98,9 @@ TEST(Pictures, IconHasAtMost256ColoursAndATransparentBackground) {
     EXPECT_LE(colours.size(), 255u);
     EXPECT_LT(icon.at(0, 0).a, 128);
     std::vector<uint8_t> ico = EncodeIco8(icon);
-    EXPECT_EQ(ico.size(), 22u + 40 + 1024 + 1024 + 128);
+    ASSERT_EQ(ico.size(), 22u + 40 + 1024 + 1024 + 128);
     EXPECT_EQ(Le32(ico, 22 + 8), 64u);  // image and mask heights together
-    // The mask marks the transparent corner.
-    const size_t maskTopRow = 22 + 40 + 1024 + 1024 + 31 * 4;
-    EXPECT_TRUE(ico[maskTopRow] & 0x80);
-}
-
-TEST(Pictures, RadioMarks) {
-    Image off = DrawRadioMark(false), on = DrawRadioMark(true);
-    EXPECT_EQ(off.at(6, 6), (Rgba{255, 255, 255, 255}));
-    EXPECT_GT(on.at(6, 6).b, on.at(6, 6).r + 80);
-    EXPECT_EQ(off.at(0, 0), on.at(0, 0));  // same box
+    EXPECT_TRUE(ico[ico.size() - 4] & 0x80);  // the mask's top row: a transparent corner
 }
 
 TEST(Pictures, StripTilesWithoutSeams) {
