@@ -262,6 +262,8 @@ std::vector<Case> Corpus() {
                 s.palette = RandomPalette(rng, s.colorsUsed ? s.colorsUsed : (four ? 16 : 256));
                 s.bits = RandomRle(rng, w, h, four);
                 s.sizeImage = uint32_t(s.bits.size());
+                // An unset image size stands for the unpadded plain size.
+                if (k == 2 && s.bits.size() <= (size_t(w) * s.bitCount + 7) / 8 * size_t(h)) s.sizeImage = 0;
                 add(Name(four ? "rle4" : "rle8", w, h, k), s);
             }
         }
