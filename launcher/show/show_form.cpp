@@ -1,7 +1,265 @@
-// PLACEHOLDER until the show form is built: loads no form, so the program
-// ends as soon as start-up returns, as if the show had ended at once.
+// The show form Brinefold_S on Win32: an invisible top-level window captioned
+// "Brinefold_Main" (start-up's single-instance check finds it), its off-screen
+// picture Pic_1 and its three timers.
+//
+// Does: the screen copy into Pic_1, the snapshot file, starting the renderer,
+// the renderer-window watch, the music timers, the end of the show.
+// Does not: decide about music (launcher/show/show_core.h does), watch the
+// mouse or the keyboard (ending the show is the renderer's business), or ever
+// close or signal the renderer.
 #include "launcher/show/show_form.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher/music/bgm.h"
+#include "launcher/music/bgm_winmm.h"
+#include "launcher/show/show_core.h"
+#include "launcher/startup/brinefold_b.h"
+#include "launcher/startup/command_line.h"
+#include "launcher/startup/runtime.h"
+#include "launcher/startup/toolkit_win.h"
+
+namespace {
+
+constexpr char kFormClass[] = "Brinefold_S";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kTimer2 = 2;
+constexpr UINT_PTR kTimer3 = 3;
+
+// Pic_1: a picture box that keeps its drawing in an off-screen image, here a
+// bottom-up 24-bit DIB section selected into a memory DC. A new section is
+// all zeros, which is the box's black background.
+struct PictureBox {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    void* bits = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+struct ShowForm {
+    HWND window = nullptr;
+    PictureBox Pic_1;
+    ShowTimers timers;   // what the handlers want
+    ShowTimers running = {false, false, false};  // what is set on the window
+    std::string RendererPath;
+};
+
+ShowForm form;
+
+// Makes the window's timers follow form.timers. A timer that already runs is
+// left alone, so its period is not restarted.
+void ApplyTimers()
+{
+    auto apply = [](bool wanted, bool& running, UINT_PTR id, UINT interval) {
+        if (wanted == running)
+            return;
+        if (wanted)
+            running = SetTimer(form.window, id, interval, nullptr) != 0;
+        else {
+            KillTimer(form.window, id);
+            running = false;
+        }
+    };
+    apply(form.timers.timer1, form.running.timer1, kTimer1, kMp3CheckInterval);
+    apply(form.timers.timer2, form.running.timer2, kTimer2, kCdCheckInterval);
+    apply(form.timers.timer3, form.running.timer3, kTimer3, kRendererCheckInterval);
+}
+
+// Gives Pic_1 an image of the given size (replacing any earlier one).
+void SizePicture(PictureBox& pic, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as the file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return;
+    if (!pic.dc)
+        pic.dc = CreateCompatibleDC(nullptr);
+    if (!pic.dc) {
+        DeleteObject(bitmap);
+        return;
+    }
+    SelectObject(pic.dc, bitmap);
+    if (pic.bitmap)
+        DeleteObject(pic.bitmap);
+    pic.bitmap = bitmap;
+    pic.bits = bits;
+    pic.width = width;
+    pic.height = height;
+}
+
+// Writes all bytes, or fails.
+bool WriteAll(HANDLE file, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Saves the picture's image as a BMP file. The file is written beside the
+// target under another name, flushed and closed, then moved over the target,
+// so the path never holds a half-written picture: a failed save leaves the
+// previous show's snapshot as it was.
+bool SavePicture(const PictureBox& pic, const std::string& path)
+{
+    const std::vector<uint8_t> header = SnapshotFileHeader(pic.width, pic.height);
+    if (header.empty() || !pic.bits)
+        return false;
+    const size_t imageBytes = SnapshotRowBytes(pic.width) * static_cast<size_t>(pic.height);
+
+    const std::string part = path + ".new";
+    HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = WriteAll(file, header.data(), header.size()) && WriteAll(file, pic.bits, imageBytes);
+    ok = FlushFileBuffers(file) && ok;
+    ok = CloseHandle(file) && ok;
+    if (ok)
+        ok = MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok)
+        DeleteFileA(part.c_str());
+    return ok;
+}
+
+[[noreturn]] void Form_QueryUnload()
+{
+    Guarded([] {
+        StopShowMusic(form.timers);
+        ApplyTimers();
+    });
+    // Only the run switch hid the pointer; an empty command line leaves it be.
+    Guarded([] {
+        if (ModeLetter(CommandLineText()) == "S")
+            HiddenCursorCount = ShowCursor(HiddenCursorCount);
+    });
+    End();
+}
+
+void Form_Load()
+{
+    int screenWidth = 0;
+    int screenHeight = 0;
+    Guarded([&] {
+        screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        SetWindowPos(form.window, nullptr, 0, 0, screenWidth, screenHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+    Guarded([] {
+        // No border: the inner area is the whole form.
+        RECT inner = {};
+        GetClientRect(form.window, &inner);
+        SizePicture(form.Pic_1, inner.right - inner.left, inner.bottom - inner.top);
+    });
+
+    HWND desktop = nullptr;
+    HDC screen = nullptr;
+    Guarded([&] {
+        desktop = GetDesktopWindow();
+        screen = GetDC(desktop);
+    });
+    Guarded([&] {
+        if (form.Pic_1.dc && screen)
+            BitBlt(form.Pic_1.dc, 0, 0, form.Pic_1.width, form.Pic_1.height, screen, 0, 0, SRCCOPY);
+    });
+    Guarded([] { GdiFlush(); });  // the copy is in the bits before they are saved
+    Guarded([&] {
+        if (screen)
+            ReleaseDC(desktop, screen);
+    });
+
+    Guarded([] { SavePicture(form.Pic_1, kSnapshotFile); });
+    Guarded([] { form.RendererPath = InFolder(ProgramFolder(), kRendererFile); });
+    Guarded([] { rtcShell(form.RendererPath, SW_SHOWNORMAL); });
+    Guarded([] {
+        StartShowMusic(form.timers);
+        ApplyTimers();
+    });
+}
+
+void Timer3_Timer()
+{
+    if (FindWindowA(nullptr, kRendererCaption) == nullptr) {
+        form.timers.timer3 = false;
+        ApplyTimers();
+        Form_QueryUnload();  // unloading the form ends the launcher
+    }
+}
+
+void Timer2_Timer()
+{
+    CdCheck(form.timers);
+}
+
+void Timer1_Timer()
+{
+    Mp3Check();
+}
+
+LRESULT CALLBACK ShowFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_TIMER:
+        Guarded([&] {
+            if (wParam == kTimer3)
+                Timer3_Timer();
+            else if (wParam == kTimer2)
+                Timer2_Timer();
+            else if (wParam == kTimer1)
+                Timer1_Timer();
+        });
+        Guarded([] { ApplyTimers(); });
+        return 0;
+    case WM_CLOSE:
+    case WM_QUERYENDSESSION:
+        // The form is being unloaded from outside (a close request, logging
+        // off): the show ends the same way as when the renderer is gone.
+        Form_QueryUnload();
+    case WM_DESTROY:
+        FormUnloaded(window);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
 
 void LoadShowForm()
 {
+    BgmUsePlatform(BgmWinmm());
+
+    WNDCLASSA formClass = {};
+    formClass.lpfnWndProc = ShowFormProc;
+    formClass.hInstance = AppInstance();
+    formClass.lpszClassName = kFormClass;
+    RegisterClassA(&formClass);
+    // Never shown: no WS_VISIBLE, and nothing ever calls ShowWindow on it.
+    form.window = CreateWindowExA(0, kFormClass, kShowCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  AppInstance(), nullptr);
+    if (!form.window)
+        return;  // no form: the program ends by itself
+    FormLoaded(form.window);
+    ApplyTimers();  // Timer3 runs from the moment the form exists
+    Form_Load();
 }
