@@ -46,7 +46,16 @@ struct ShowForm {
     ShowTimers timers;   // what the handlers want
     ShowTimers running = {false, false, false};  // what is set on the window
     std::string RendererPath;
+    // The renderer as started by Form_Load, to tell one still starting (its
+    // display switch can take longer than a check's half second) from one
+    // that is gone.
+    HANDLE rendererProcess = nullptr;
+    ULONGLONG rendererStartTime = 0;
+    bool rendererWindowSeen = false;
 };
+
+// How long a renderer that still runs may take to open its window.
+constexpr ULONGLONG kRendererStartGrace = 10000;
 
 ShowForm form;
 
@@ -190,20 +199,41 @@ void Form_Load()
 
     Guarded([] { SavePicture(form.Pic_1, kSnapshotFile); });
     Guarded([] { form.RendererPath = InFolder(ProgramFolder(), kRendererFile); });
-    Guarded([] { rtcShell(form.RendererPath, SW_SHOWNORMAL); });
+    Guarded([] {
+        const int32_t id = rtcShell(form.RendererPath, SW_SHOWNORMAL);
+        form.rendererStartTime = GetTickCount64();
+        if (id != 0)
+            form.rendererProcess =
+                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    });
     Guarded([] {
         StartShowMusic(form.timers);
         ApplyTimers();
     });
 }
 
+// True while the renderer we started may still open its window: it has not
+// shown one yet, still runs, and started less than the grace period ago.
+bool RendererStarting()
+{
+    if (form.rendererWindowSeen || !form.rendererProcess)
+        return false;
+    if (WaitForSingleObject(form.rendererProcess, 0) != WAIT_TIMEOUT)
+        return false;  // it ended without a window (or cannot be waited for)
+    return GetTickCount64() - form.rendererStartTime < kRendererStartGrace;
+}
+
 void Timer3_Timer()
 {
-    if (FindWindowA(nullptr, kRendererCaption) == nullptr) {
-        form.timers.timer3 = false;
-        ApplyTimers();
-        Form_QueryUnload();  // unloading the form ends the launcher
+    if (FindWindowA(nullptr, kRendererCaption) != nullptr) {
+        form.rendererWindowSeen = true;
+        return;
     }
+    if (RendererStarting())
+        return;  // not up yet: look again at the next check
+    form.timers.timer3 = false;
+    ApplyTimers();
+    Form_QueryUnload();  // unloading the form ends the launcher
 }
 
 void Timer2_Timer()
