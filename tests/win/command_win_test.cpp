@@ -320,3 +320,47 @@ TEST_F(CommandWin, TransparentShowsTheHostBehindTheCaption) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pictures as Windows' own loaders read them from the resource script.
+TEST(LauncherResources, LoadWithTheirSizes) {
+    HINSTANCE self = GetModuleHandleW(nullptr);
+    auto bitmapSize = [&](int id) {
+        BITMAP bm{};
+        HBITMAP h = static_cast<HBITMAP>(
+            LoadImageW(self, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (!h) return std::make_pair(0, 0);
+        GetObjectW(h, sizeof bm, &bm);
+        DeleteObject(h);
+        EXPECT_EQ(bm.bmBitsPixel, 24) << id;
+        return std::make_pair(static_cast<int>(bm.bmWidth), static_cast<int>(bm.bmHeight));
+    };
+    EXPECT_EQ(bitmapSize(IDB_PANEL_STRIP), std::make_pair(556, 20));
+    EXPECT_EQ(bitmapSize(IDB_RADIO_UNSELECTED), std::make_pair(12, 12));
+    EXPECT_EQ(bitmapSize(IDB_RADIO_SELECTED), std::make_pair(12, 12));
+    EXPECT_EQ(bitmapSize(IDB_PREVIEW), std::make_pair(152, 112));
+    for (int id = IDB_SKIN_NORMAL; id <= IDB_SKIN_DISABLE; ++id)
+        EXPECT_EQ(bitmapSize(id), std::make_pair(64, 25));
+
+    HICON icon = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_BRINEFOLD), IMAGE_ICON, 32, 32, 0));
+    ASSERT_NE(icon, nullptr);
+    ICONINFO ii{};
+    ASSERT_TRUE(GetIconInfo(icon, &ii));
+    BITMAP colour{};
+    GetObjectW(ii.hbmColor, sizeof colour, &colour);
+    EXPECT_EQ(colour.bmWidth, 32);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+
+    HCURSOR hand = LoadCursorW(self, MAKEINTRESOURCEW(IDC_LINK_HAND));
+    ASSERT_NE(hand, nullptr);
+    ASSERT_TRUE(GetIconInfo(hand, &ii));
+    EXPECT_FALSE(ii.fIcon);
+    EXPECT_EQ(ii.xHotspot, 12u);
+    EXPECT_EQ(ii.yHotspot, 10u);
+    EXPECT_EQ(ii.hbmColor, nullptr);  // monochrome: the mask holds both planes
+    DeleteObject(ii.hbmMask);
+}
+
+}  // namespace
