@@ -1,0 +1,273 @@
+; Brinefold's installer (NSIS 3, 64-bit): Brinefold.scr and Brinefold.dll go
+; side by side into the system folder, the one place the Screen Saver Settings
+; list reads on 64-bit Windows; the read-me, the licence and the uninstaller go
+; into Program Files\Brinefold, and the uninstaller is listed under installed
+; programs.
+;
+; Built by the build (installer/CMakeLists.txt):
+;   makensis -DBF_BIN_DIR=<programs> -DBF_DOC_DIR=<README.txt, LICENSE.txt>
+;            -DBF_VERSION_H=<brinefold_version.h> -DBF_OUTFILE=<setup.exe> brinefold.nsi
+;
+; Installer command line:
+;   /S            silent
+;   /SETCURRENT   with /S: also make Brinefold the current screensaver. A
+;                 silent install leaves the user's choice alone without it;
+;                 the interactive installer offers it as a box, checked.
+; Uninstaller command line:
+;   /S            silent; deletes the desktop snapshot too
+;   /KEEPSNAPSHOT keeps C:\velkor\Brinefold.bmp (the interactive uninstaller
+;                 offers its deletion as a box, checked)
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestDPIAware true
+
+!ifndef BF_BIN_DIR
+  !error "define BF_BIN_DIR"
+!endif
+!ifndef BF_DOC_DIR
+  !error "define BF_DOC_DIR"
+!endif
+!ifndef BF_VERSION_H
+  !error "define BF_VERSION_H"
+!endif
+!ifndef BF_OUTFILE
+  !error "define BF_OUTFILE"
+!endif
+
+; Version and names from the header the programs' version resources use.
+!searchparse /file "${BF_VERSION_H}" `#define BF_VERSION_STRING "` BF_VERSION `"`
+!searchparse /file "${BF_VERSION_H}" `#define BF_COMPANY_NAME "` BF_COMPANY `"`
+!searchparse /file "${BF_VERSION_H}" `#define BF_COPYRIGHT "` BF_COPYRIGHT `"`
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include Sections.nsh
+
+!define BF_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Brinefold"
+!define BF_DESKTOP_KEY "Control Panel\Desktop"
+; Where the installer remembers the screensaver choice it replaced, per user
+; (the choice itself is per user).
+!define BF_SETUP_KEY "Software\Brinefold\Setup"
+!define BF_SNAPSHOT_FOLDER "C:\velkor"
+
+Name "Brinefold ${BF_VERSION}"
+OutFile "${BF_OUTFILE}"
+InstallDir "$PROGRAMFILES64\Brinefold"
+BrandingText "Brinefold ${BF_VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${BF_VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "Brinefold"
+VIAddVersionKey /LANG=1033 "CompanyName" "${BF_COMPANY}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${BF_COPYRIGHT}"
+VIAddVersionKey /LANG=1033 "FileDescription" "Brinefold screensaver setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${BF_VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${BF_VERSION}"
+
+!define MUI_ICON "${NSISDIR}\Contrib\Graphics\Icons\modern-install.ico"
+!define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_TEXT "Brinefold is installed.$\r$\n$\r$\nChoose it, or change its music, in Windows' Screen Saver Settings."
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+
+!insertmacro MUI_PAGE_LICENSE "${BF_DOC_DIR}\LICENSE.txt"
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+; $R0: a SCRNSAVE.EXE value. Sets $R1 to 1 when it names the installed
+; Brinefold.scr (long or 8.3 form, any case), else 0.
+!macro BF_IS_OUR_SAVER un
+Function ${un}IsOurSaver
+  Push $R2
+  Push $R3
+  StrCpy $R1 0
+  ExpandEnvStrings $R2 $R0
+  ${If} $R2 == "$SYSDIR\Brinefold.scr"  ; StrCmp ignores case
+    StrCpy $R1 1
+  ${Else}
+    GetFullPathName /SHORT $R3 "$SYSDIR\Brinefold.scr"
+    ${If} $R3 != ""
+    ${AndIf} $R2 == $R3
+      StrCpy $R1 1
+    ${EndIf}
+  ${EndIf}
+  Pop $R3
+  Pop $R2
+FunctionEnd
+!macroend
+!insertmacro BF_IS_OUR_SAVER ""
+!insertmacro BF_IS_OUR_SAVER "un."
+
+; Tells the running session that the screensaver settings changed:
+; SPI_SETSCREENSAVEACTIVE with the value now stored (SPIF_UPDATEINIFILE |
+; SPIF_SENDCHANGE rewrites that same value). Nothing stored, nothing to tell.
+!macro BF_ANNOUNCE_SAVER_CHANGE
+  ClearErrors
+  ReadRegStr $R2 HKCU "${BF_DESKTOP_KEY}" "ScreenSaveActive"
+  ${IfNot} ${Errors}
+    ${If} $R2 == "1"
+      System::Call 'user32::SystemParametersInfoW(i 17, i 1, p 0, i 3)'
+    ${Else}
+      System::Call 'user32::SystemParametersInfoW(i 17, i 0, p 0, i 3)'
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+Section "Brinefold screensaver" SecProgram
+  SectionIn RO
+  SetRegView 64
+  SetOutPath $SYSDIR
+  File "${BF_BIN_DIR}\Brinefold.scr"
+  File "${BF_BIN_DIR}\Brinefold.dll"
+
+  ; The settings dialog saves into Brinefold.ini beside the program. In the
+  ; system folder only administrators may create or change files, so the
+  ; dialog of an ordinary user could not save: give the file to the users.
+  ; An existing file keeps its settings.
+  ${IfNot} ${FileExists} "$SYSDIR\Brinefold.ini"
+    FileOpen $0 "$SYSDIR\Brinefold.ini" w
+    FileClose $0
+  ${EndIf}
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$SYSDIR\Brinefold.ini" /grant *S-1-5-32-545:(M)'
+  Pop $0
+
+  SetOutPath $INSTDIR
+  File "${BF_DOC_DIR}\README.txt"
+  File "${BF_DOC_DIR}\LICENSE.txt"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  WriteRegStr HKLM "${BF_UNINSTALL_KEY}" "DisplayName" "Brinefold screensaver"
+  WriteRegStr HKLM "${BF_UNINSTALL_KEY}" "DisplayVersion" "${BF_VERSION}"
+  WriteRegStr HKLM "${BF_UNINSTALL_KEY}" "Publisher" "${BF_COMPANY}"
+  WriteRegStr HKLM "${BF_UNINSTALL_KEY}" "DisplayIcon" "$SYSDIR\Brinefold.scr,0"
+  WriteRegStr HKLM "${BF_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${BF_UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${BF_UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${BF_UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${BF_UNINSTALL_KEY}" "NoRepair" 1
+  ; In KB: the files of this section as compiled, plus the uninstaller.
+  SectionGetSize ${SecProgram} $0
+  ${GetSize} "$INSTDIR" "/M=Uninstall.exe /S=0K /G=0" $1 $2 $3
+  IntOp $0 $0 + $1
+  WriteRegDWORD HKLM "${BF_UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Make Brinefold the current screensaver" SecSetCurrent
+  ReadRegStr $R0 HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE"
+  Call IsOurSaver
+  ; Remember the choice being replaced, so that the uninstaller can give it
+  ; back. When Brinefold is already the choice (a reinstall), what an earlier
+  ; install remembered stays.
+  ${If} $R1 == 0
+    DeleteRegKey HKCU "${BF_SETUP_KEY}"
+    ClearErrors
+    ReadRegStr $R0 HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${IfNot} ${Errors}
+      WriteRegStr HKCU "${BF_SETUP_KEY}" "PreviousScreenSaver" $R0
+    ${EndIf}
+    ClearErrors
+    ReadRegStr $R0 HKCU "${BF_DESKTOP_KEY}" "ScreenSaveActive"
+    ${IfNot} ${Errors}
+      WriteRegStr HKCU "${BF_SETUP_KEY}" "PreviousScreenSaveActive" $R0
+    ${EndIf}
+    WriteRegDWORD HKCU "${BF_SETUP_KEY}" "ScreenSaverChanged" 1
+  ${EndIf}
+  WriteRegStr HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\Brinefold.scr"
+  WriteRegStr HKCU "${BF_DESKTOP_KEY}" "ScreenSaveActive" "1"
+  !insertmacro BF_ANNOUNCE_SAVER_CHANGE
+SectionEnd
+
+Function .onInit
+  SetRegView 64
+  ; Silent installs change the user's screensaver only when asked to.
+  ${If} ${Silent}
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/SETCURRENT" $1
+    ${If} ${Errors}
+      !insertmacro UnselectSection ${SecSetCurrent}
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; --- Uninstaller -------------------------------------------------------------
+
+Section "un.Brinefold screensaver" UnSecProgram
+  SectionIn RO
+  SetRegView 64
+
+  ; Give back the screensaver choice the installer replaced, unless the user
+  ; has chosen another one since. A choice that still names the removed file
+  ; and has nothing to give back is cleared, as Windows does for "(None)".
+  ReadRegStr $R0 HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE"
+  Call un.IsOurSaver
+  ${If} $R1 == 1
+    ReadRegDWORD $R3 HKCU "${BF_SETUP_KEY}" "ScreenSaverChanged"
+    ${If} $R3 == 1
+      ClearErrors
+      ReadRegStr $R0 HKCU "${BF_SETUP_KEY}" "PreviousScreenSaver"
+      ${If} ${Errors}
+        DeleteRegValue HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE"
+      ${Else}
+        WriteRegStr HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE" $R0
+      ${EndIf}
+      ClearErrors
+      ReadRegStr $R0 HKCU "${BF_SETUP_KEY}" "PreviousScreenSaveActive"
+      ${If} ${Errors}
+        DeleteRegValue HKCU "${BF_DESKTOP_KEY}" "ScreenSaveActive"
+      ${Else}
+        WriteRegStr HKCU "${BF_DESKTOP_KEY}" "ScreenSaveActive" $R0
+      ${EndIf}
+    ${Else}
+      DeleteRegValue HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
+    !insertmacro BF_ANNOUNCE_SAVER_CHANGE
+  ${EndIf}
+  DeleteRegKey HKCU "${BF_SETUP_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Brinefold"
+
+  ; A running screensaver keeps its files until the next restart.
+  Delete /REBOOTOK "$SYSDIR\Brinefold.scr"
+  Delete /REBOOTOK "$SYSDIR\Brinefold.dll"
+  Delete /REBOOTOK "$SYSDIR\Brinefold.ini"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+SectionEnd
+
+Section "un.Delete the desktop snapshot C:\velkor\Brinefold.bmp (a picture of your screen)" UnSecSnapshot
+  Delete "${BF_SNAPSHOT_FOLDER}\Brinefold.bmp"
+  Delete "${BF_SNAPSHOT_FOLDER}\Brinefold.bmp.new"  ; left by a save that was cut short
+  RMDir "${BF_SNAPSHOT_FOLDER}"  ; only when empty
+SectionEnd
+
+; Last, so that the entry in the installed-programs list goes only when
+; everything else is done.
+Section "-un.Registration"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${BF_UNINSTALL_KEY}"
+SectionEnd
+
+Function un.onInit
+  SetRegView 64
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/KEEPSNAPSHOT" $1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${UnSecSnapshot}
+  ${EndIf}
+FunctionEnd

@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# The real installer under Wine, silently, the way an administrator deploys it:
+#  1. a previous screensaver is set; /S /SETCURRENT puts both programs into the
+#     system folder, makes Brinefold the screensaver and lists it under
+#     installed programs; a reinstall keeps the settings file; the installed
+#     Brinefold.scr /s runs the show and ends when the renderer is closed; the
+#     silent uninstall (the listed QuietUninstallString) removes the files, the
+#     settings file, the snapshot and the entry and gives back the previous
+#     screensaver;
+#  2. a silent install without /SETCURRENT leaves the choice alone; after a
+#     /SETCURRENT install the user picks another screensaver, which the
+#     uninstall then keeps, and /KEEPSNAPSHOT keeps the snapshot;
+#  3. with no screensaver chosen before, the uninstall leaves none chosen.
+#
+#   installer_test.sh PROBE SETUP_EXE BRINEFOLD_SCR BRINEFOLD_DLL VERSION   (inside a test bed's env)
+set -euo pipefail
+
+probe=$1 setup=$2 built_scr=$3 built_dll=$4 version=$5
+: "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${DISPLAY:?}"
+
+sys=$WINEPREFIX/drive_c/windows/system32
+folder="$WINEPREFIX/drive_c/Program Files/Brinefold"
+velkor=$WINEPREFIX/drive_c/velkor
+desktop='HKCU\Control Panel\Desktop'
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brinefold'
+ours='C:\windows\system32\Brinefold.scr'
+uninstaller='"C:\Program Files\Brinefold\Uninstall.exe"'
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+# expect WHAT ACTUAL EXPECTED
+expect() {
+  if [[ $2 == "$3" ]]; then echo "ok: $1 = $2"; else fail "$1 is '$2', expected '$3'"; fi
+}
+
+probe() { wine "$probe" "$@" | tr -d '\r'; }
+# value KEY NAME: the value's text, or <absent>.
+value() { probe get "$1" "$2" | awk -v n="$2" 'index($0, n "=") == 1 { print substr($0, length(n) + 2) }'; }
+field() { grep -m1 "^$1=" <<<"$2" | cut -d= -f2-; }
+
+# Nothing of an earlier run may decide the outcome; the test bed's own
+# screensaver choice is given back at the end.
+old_saver=$(value "$desktop" SCRNSAVE.EXE)
+old_active=$(value "$desktop" ScreenSaveActive)
+restore_value() { # NAME TEXT
+  if [[ $2 == '<absent>' ]]; then probe delete "$desktop" "$1"; else probe set "$desktop" "$1" "$2"; fi
+}
+clean() {
+  rm -f "$sys"/Brinefold.scr "$sys"/Brinefold.dll "$sys"/Brinefold.ini
+  rm -rf "$folder" "$velkor"
+  probe delete "$entry"
+  probe delete 'HKCU\Software\Brinefold'
+}
+show_pid=
+finish() {
+  [[ -z $show_pid ]] || kill "$show_pid" 2>/dev/null || true
+  clean
+  restore_value SCRNSAVE.EXE "$old_saver"
+  restore_value ScreenSaveActive "$old_active"
+}
+trap finish EXIT
+clean
+
+install() { # ARGS...
+  local code=0
+  wine "$setup" "$@" || code=$?
+  expect "installer exit code ($*)" "$code" 0
+}
+# The uninstaller copies itself elsewhere and returns at once; its last step
+# removes the installed-programs entry.
+uninstall() { # ARGS...
+  expect "QuietUninstallString" "$(value "$entry" QuietUninstallString)" "$uninstaller /S"
+  wine 'C:\Program Files\Brinefold\Uninstall.exe' "$@" || fail "uninstaller did not start"
+  local i
+  for i in $(seq 100); do
+    [[ $(probe key "$entry") == absent && ! -e $folder/Uninstall.exe ]] && return
+    sleep 0.1
+  done
+  fail "the uninstall did not finish within 10 s"
+}
+
+echo "== 1. install over a previous screensaver, show, uninstall"
+probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\previous.scr'
+probe set "$desktop" ScreenSaveActive 0
+install /S /SETCURRENT
+
+cmp -s "$built_scr" "$sys/Brinefold.scr" || fail "Brinefold.scr is not the built one"
+cmp -s "$built_dll" "$sys/Brinefold.dll" || fail "Brinefold.dll is not the built one"
+for f in README.txt LICENSE.txt Uninstall.exe; do
+  [[ -f $folder/$f ]] || fail "$f missing from Program Files\\Brinefold"
+done
+grep -q $'\r$' "$folder/README.txt" || fail "README.txt has no CRLF line ends"
+expect "SCRNSAVE.EXE" "$(value "$desktop" SCRNSAVE.EXE)" "$ours"
+expect "ScreenSaveActive" "$(value "$desktop" ScreenSaveActive)" 1
+
+listed=$(probe get "$entry" DisplayName DisplayVersion Publisher UninstallString DisplayIcon \
+  EstimatedSize NoModify NoRepair)
+expect "DisplayName" "$(field DisplayName "$listed")" "Brinefold screensaver"
+expect "DisplayVersion" "$(field DisplayVersion "$listed")" "$version"
+expect "Publisher" "$(field Publisher "$listed")" "Brinefold developers"
+expect "UninstallString" "$(field UninstallString "$listed")" "$uninstaller"
+expect "DisplayIcon" "$(field DisplayIcon "$listed")" "$ours,0"
+expect "NoModify" "$(field NoModify "$listed")" 1
+expect "NoRepair" "$(field NoRepair "$listed")" 1
+size=$(field EstimatedSize "$listed")
+least=$((($(stat -c %s "$built_scr") + $(stat -c %s "$built_dll")) / 1024))
+[[ $size =~ ^[0-9]+$ ]] && ((size >= least && size < least + 1024)) ||
+  fail "EstimatedSize $size KB, the programs alone are $least KB"
+
+# What Explorer shows in the files' properties.
+for f in Brinefold.scr Brinefold.dll; do
+  info=$(probe version "C:\\windows\\system32\\$f")
+  expect "$f ProductName" "$(field ProductName "$info")" Brinefold
+  expect "$f CompanyName" "$(field CompanyName "$info")" "Brinefold developers"
+  expect "$f FileVersion" "$(field FileVersion "$info")" "$version"
+  expect "$f ProductVersion" "$(field ProductVersion "$info")" "$version"
+  expect "$f FixedFileVersion" "$(field FixedFileVersion "$info")" "$version.0"
+  expect "$f OriginalFilename" "$(field OriginalFilename "$info")" "$f"
+  [[ $(field LegalCopyright "$info") == "Copyright (C) "*" Brinefold developers" ]] ||
+    fail "$f LegalCopyright is '$(field LegalCopyright "$info")'"
+done
+icons=$(field Icons "$(probe version "$ours")")
+[[ $icons =~ ^[0-9]+$ ]] && ((icons >= 1)) || fail "Brinefold.scr has no icon ($icons)"
+
+# The settings the dialog saved survive a reinstall, which also keeps the
+# remembered previous screensaver (checked at the uninstall).
+printf '[Section]\r\nkept=1\r\n' >"$sys/Brinefold.ini"
+install /S /SETCURRENT
+grep -q '^kept=1' "$sys/Brinefold.ini" || fail "the reinstall lost the settings file"
+
+# The installed screensaver's run switch: the renderer beside it opens its
+# window; closing that window ends the launcher too.
+wine 'C:\windows\system32\Brinefold.scr' /s &
+show_pid=$!
+if timeout 15 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' >/dev/null; then
+  echo "ok: the installed Brinefold.scr /s opened Brinefold_VC"
+  probe close Brinefold_VC >/dev/null || fail "could not close Brinefold_VC"
+  if timeout 10 tail --pid="$show_pid" -f /dev/null; then
+    code=0
+    wait "$show_pid" || code=$?
+    expect "launcher exit code after the show" "$code" 0
+  else
+    fail "the launcher did not end after the renderer's window closed"
+  fi
+  show_pid=
+else
+  fail "the installed Brinefold.scr /s showed no Brinefold_VC window"
+fi
+[[ -f $velkor/Brinefold.bmp ]] || fail "the show left no snapshot"
+
+uninstall /S
+for f in Brinefold.scr Brinefold.dll Brinefold.ini; do
+  [[ ! -e $sys/$f ]] || fail "$f is still in the system folder"
+done
+[[ ! -e $folder ]] || fail "Program Files\\Brinefold is still there"
+[[ ! -e $velkor ]] || fail "C:\\velkor (the snapshot) is still there"
+expect "SCRNSAVE.EXE after uninstall" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\previous.scr'
+expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)" 0
+expect "installer's own key" "$(probe key 'HKCU\Software\Brinefold')" absent
+
+echo "== 2. silent default, a choice made after install, /KEEPSNAPSHOT"
+install /S
+expect "SCRNSAVE.EXE after /S alone" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\previous.scr'
+install /S /SETCURRENT
+probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\other.scr'
+mkdir -p "$velkor" && printf 'BM' >"$velkor/Brinefold.bmp"
+uninstall /S /KEEPSNAPSHOT
+expect "SCRNSAVE.EXE chosen after install" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\other.scr'
+expect "ScreenSaveActive chosen after install" "$(value "$desktop" ScreenSaveActive)" 1
+[[ -f $velkor/Brinefold.bmp ]] || fail "/KEEPSNAPSHOT did not keep the snapshot"
+[[ ! -e $sys/Brinefold.scr ]] || fail "Brinefold.scr is still in the system folder"
+
+echo "== 3. no screensaver before"
+probe delete "$desktop" SCRNSAVE.EXE
+probe delete "$desktop" ScreenSaveActive
+install /S /SETCURRENT
+expect "SCRNSAVE.EXE" "$(value "$desktop" SCRNSAVE.EXE)" "$ours"
+uninstall /S
+expect "SCRNSAVE.EXE after uninstall" "$(value "$desktop" SCRNSAVE.EXE)" '<absent>'
+expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)" '<absent>'
+
+if ((failures > 0)); then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "all checks passed"
