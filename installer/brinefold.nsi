@@ -69,10 +69,11 @@ VIAddVersionKey /LANG=1033 "FileDescription" "Brinefold screensaver setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${BF_VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${BF_VERSION}"
 
-!define MUI_ICON "${NSISDIR}\Contrib\Graphics\Icons\modern-install.ico"
-!define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
+; The screensaver's own icon, on the installer and in the uninstaller.
+!define MUI_ICON "${__FILEDIR__}\..\launcher\resources\brinefold.ico"
+!define MUI_UNICON "${__FILEDIR__}\..\launcher\resources\brinefold.ico"
 !define MUI_ABORTWARNING
-!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_FINISHPAGE_TEXT "Brinefold is installed.$\r$\n$\r$\nChoose it, or change its music, in Windows' Screen Saver Settings."
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -204,6 +205,11 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Brinefold.scr and Brinefold.dll in $SYSDIR, where the Screen Saver Settings list them."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecSetCurrent} "Choose Brinefold in the Screen Saver Settings now. Uninstalling gives back your present choice."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
 ; --- Uninstaller -------------------------------------------------------------
 
 Section "un.Brinefold screensaver" UnSecProgram
@@ -248,7 +254,7 @@ Section "un.Brinefold screensaver" UnSecProgram
   Delete "$INSTDIR\LICENSE.txt"
 SectionEnd
 
-Section "un.Delete the desktop snapshot C:\velkor\Brinefold.bmp (a picture of your screen)" UnSecSnapshot
+Section "un.Delete the desktop snapshot" UnSecSnapshot
   Delete "${BF_SNAPSHOT_FOLDER}\Brinefold.bmp"
   Delete "${BF_SNAPSHOT_FOLDER}\Brinefold.bmp.new"  ; left by a save that was cut short
   RMDir "${BF_SNAPSHOT_FOLDER}"  ; only when empty
@@ -261,6 +267,11 @@ Section "-un.Registration"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${BF_UNINSTALL_KEY}"
 SectionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecProgram} "The screensaver, its settings file and its entry in the installed programs."
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSnapshot} "C:\velkor\Brinefold.bmp: the picture of your screen Brinefold saved when it last started."
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
 Function un.onInit
   SetRegView 64
