@@ -21,6 +21,10 @@ HDC deviceContext = nullptr;
 HGLRC renderingContext = nullptr;
 bool windowActive = true;  // frames are drawn only while true
 bool keyDown[256] = {};    // by virtual-key code; only Escape is read
+// An Escape press stays noticed even when its key-up is served before the
+// next idle pass: with slow frames (software OpenGL) a quick tap brings both
+// messages in one burst, and the held-key flag alone would miss it.
+bool escapePressed = false;
 bool displayChanged = false;
 
 const PIXELFORMATDESCRIPTOR kPixelFormat = {
@@ -165,6 +169,9 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
         if (wParam < sizeof(keyDown)) {
             keyDown[wParam] = message == WM_KEYDOWN;
         }
+        if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+            escapePressed = true;
+        }
         return 0;
     case WM_SIZE:
         // The first one comes before the context is current; its GL calls do nothing.
@@ -207,7 +214,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             }
         } else if (windowActive && !DrawFrame()) {
             done = true;
-        } else if (keyDown[VK_ESCAPE]) {
+        } else if (keyDown[VK_ESCAPE] || escapePressed) {
             done = true;  // the frame just drawn is not shown
         } else {
             SwapBuffers(deviceContext);
