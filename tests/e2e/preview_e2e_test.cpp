@@ -1,0 +1,270 @@
+// The real Brinefold.scr in preview mode under Wine, started the way the
+// Display settings start it: with the handle of a window of this process.
+// Checked from the host's side: the embedded child, its place and size, and
+// the launcher's end when the host goes. (Wine does not draw a child that
+// belongs to another process; the picture is checked in preview_win_test.)
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The build passes the program's Linux path; Wine sees Linux paths on Z:.
+std::string BuiltLauncher()
+{
+    std::string path = BF_LAUNCHER_PATH;
+    if (!path.empty() && path[0] == '/') {
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        path = "Z:" + path;
+    }
+    return path;
+}
+
+struct Launcher {
+    PROCESS_INFORMATION pi = {};
+
+    explicit Launcher(const std::string& args)
+    {
+        std::string commandLine = "\"";
+        commandLine += BuiltLauncher();
+        commandLine += "\" ";
+        commandLine += args;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            ADD_FAILURE() << "could not start " << commandLine;
+    }
+    ~Launcher()
+    {
+        if (!pi.hProcess)
+            return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 99);  // our own child, left over by a failed check
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    // True when the program ended within the time, with exit code 0.
+    bool EndedCleanly(DWORD ms)
+    {
+        DWORD code = 1;
+        return pi.hProcess && WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0 &&
+               GetExitCodeProcess(pi.hProcess, &code) && code == 0;
+    }
+};
+
+void Pump(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+ATOM HostClass()
+{
+    static ATOM cls = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        wc.lpszClassName = "BfPreviewE2EHost";
+        return RegisterClassA(&wc);
+    }();
+    return cls;
+}
+
+// Like the Display settings: a dialog-like frame with the monitor's screen as
+// a borderless child window somewhere inside it.
+struct Host {
+    HWND frame = nullptr;
+    HWND screen = nullptr;
+
+    Host(int x, int y, int w, int h)
+    {
+        HostClass();
+        frame = CreateWindowExA(0, "BfPreviewE2EHost", "frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
+                                w + 60, h + 80, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        screen = CreateWindowExA(0, "BfPreviewE2EHost", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 30, 20, w, h,
+                                 frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~Host()
+    {
+        if (IsWindow(frame))
+            DestroyWindow(frame);
+    }
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // The preview command line for this host: "/p" + separator + handle.
+    std::string Switch(const char* separator = " ") const
+    {
+        std::string text = "/p";
+        text += separator;
+        text += std::to_string(static_cast<int32_t>(reinterpret_cast<LONG_PTR>(screen)));
+        return text;
+    }
+
+    // The embedded preview, once it is there and shown.
+    HWND WaitForPreview(DWORD ms) const
+    {
+        const DWORD start = GetTickCount();
+        do {
+            HWND child = GetWindow(screen, GW_CHILD);
+            if (child && IsWindowVisible(child))
+                return child;
+            Pump(20);
+        } while (GetTickCount() - start < ms);
+        return nullptr;
+    }
+};
+
+DWORD ProcessOf(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+// The top-level windows of a process.
+std::vector<HWND> TopLevelWindowsOf(DWORD pid)
+{
+    ProcessWindows found = {pid, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* f = reinterpret_cast<ProcessWindows*>(param);
+            if (ProcessOf(window) == f->pid)
+                f->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
+
+// The preview form of a launcher that has no host, once it is shown (its
+// last step, so its size is final by then).
+HWND WaitForHostlessForm(DWORD pid, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window : TopLevelWindowsOf(pid)) {
+            char text[64] = {};
+            GetWindowTextA(window, text, sizeof text);
+            if (std::string(text) == "Preview Window" && IsWindowVisible(window))
+                return window;
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < ms);
+    return nullptr;
+}
+
+void ExpectEmbedded(const Host& host, HWND preview, const Launcher& launcher)
+{
+    EXPECT_EQ(ProcessOf(preview), launcher.pi.dwProcessId);
+    EXPECT_EQ(GetParent(preview), host.screen);
+    RECT hostRect, previewRect;
+    GetWindowRect(host.screen, &hostRect);
+    GetWindowRect(preview, &previewRect);
+    EXPECT_TRUE(EqualRect(&hostRect, &previewRect))
+        << "preview at " << previewRect.left << "," << previewRect.top << " " << previewRect.right - previewRect.left
+        << " x " << previewRect.bottom - previewRect.top;
+    char text[64] = {};
+    GetWindowTextA(preview, text, sizeof text);
+    EXPECT_STREQ(text, "Preview Window");
+    // Nothing of the launcher is left outside the host.
+    for (HWND window : TopLevelWindowsOf(launcher.pi.dwProcessId))
+        EXPECT_FALSE(IsWindowVisible(window)) << "a visible top-level window of the launcher";
+}
+
+}  // namespace
+
+TEST(PreviewE2E, EmbedsInTheHostAndEndsWhenTheHostIsDestroyed)
+{
+    for (const char* separator : {" ", ":"}) {
+        for (SIZE size : {SIZE{152, 112}, SIZE{320, 240}}) {
+            SCOPED_TRACE(std::string("separator '") + separator + "', width " + std::to_string(size.cx));
+            Host host(100, 60, size.cx, size.cy);
+            ASSERT_NE(host.screen, nullptr);
+            Launcher launcher(host.Switch(separator));
+            HWND preview = host.WaitForPreview(5000);
+            ASSERT_NE(preview, nullptr) << "no preview in the host";
+            ExpectEmbedded(host, preview, launcher);
+
+            // Running until the host goes, and no longer.
+            Pump(300);
+            EXPECT_FALSE(launcher.EndedCleanly(0));
+            DestroyWindow(host.frame);
+            EXPECT_TRUE(launcher.EndedCleanly(5000)) << "the launcher outlived its host";
+        }
+    }
+}
+
+TEST(PreviewE2E, TwoHostsGetTwoIndependentPreviews)
+{
+    Host first(40, 40, 152, 112), second(300, 40, 152, 112);
+    Launcher one(first.Switch()), two(second.Switch());
+    HWND a = first.WaitForPreview(5000), b = second.WaitForPreview(5000);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    ExpectEmbedded(first, a, one);
+    ExpectEmbedded(second, b, two);
+
+    DestroyWindow(first.frame);
+    EXPECT_TRUE(one.EndedCleanly(5000));
+    EXPECT_FALSE(two.EndedCleanly(300));
+    EXPECT_TRUE(IsWindowVisible(b));
+    DestroyWindow(second.frame);
+    EXPECT_TRUE(two.EndedCleanly(5000));
+}
+
+TEST(PreviewE2E, EndsAtOnceBesideAShowOrADialog)
+{
+    HostClass();
+    for (const char* caption : {"Brinefold_Main", "<Brinefold>"}) {
+        SCOPED_TRACE(caption);
+        HWND standIn = CreateWindowExA(0, "BfPreviewE2EHost", caption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(standIn, nullptr);
+        Host host(100, 60, 152, 112);
+        Launcher launcher(host.Switch());
+        EXPECT_TRUE(launcher.EndedCleanly(5000));
+        Pump(50);
+        EXPECT_EQ(GetWindow(host.screen, GW_CHILD), nullptr) << "the preview area is not left empty";
+        DestroyWindow(standIn);
+    }
+}
+
+// A bad handle: nothing shows, and the launcher waits until its form's window
+// is closed (WM_CLOSE to the "Preview Window" window) or the process is ended.
+TEST(PreviewE2E, WithoutAValidHostNothingShowsAndACloseEndsIt)
+{
+    for (const char* args : {"/p", "/p:x"}) {
+        SCOPED_TRACE(args);
+        Launcher launcher(args);
+        HWND form = WaitForHostlessForm(launcher.pi.dwProcessId, 5000);
+        ASSERT_NE(form, nullptr);
+        RECT r;
+        GetWindowRect(form, &r);
+        EXPECT_TRUE(IsRectEmpty(&r)) << r.right - r.left << " x " << r.bottom - r.top;
+        EXPECT_FALSE(launcher.EndedCleanly(300));
+
+        PostMessageA(form, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(launcher.EndedCleanly(5000));
+    }
+}

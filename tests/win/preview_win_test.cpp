@@ -1,0 +1,252 @@
+// The preview form in the same process as its host, so that Wine draws it:
+// what lands on the screen is compared pixel by pixel with the picture
+// compiled in from the launcher's resources. Embedding, placement and the end
+// with the host are checked on the real windows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "launcher/preview/preview_form.h"
+#include "launcher/resources/resource_ids.h"
+#include "launcher/startup/brinefold_b.h"
+#include "launcher/startup/toolkit_win.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPictureW = 152, kPictureH = 112;
+constexpr COLORREF kHostColour = RGB(255, 0, 255);  // shows wherever the preview does not reach
+
+void Pump(int ms)
+{
+    auto end = Clock::now() + std::chrono::milliseconds(ms);
+    do {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (Clock::now() < end);
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 2000)
+{
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (Clock::now() > end)
+            return false;
+        Pump(5);
+    }
+    return true;
+}
+
+// A magenta top-level window standing in for the Display settings' monitor.
+HWND MakeHost(int x, int y, int w, int h)
+{
+    static ATOM cls = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = CreateSolidBrush(kHostColour);
+        wc.lpszClassName = "BfPreviewTestHost";
+        return RegisterClassA(&wc);
+    }();
+    (void)cls;
+    return CreateWindowExA(0, "BfPreviewTestHost", "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+int32_t HandleNumber(HWND window)
+{
+    return static_cast<int32_t>(reinterpret_cast<LONG_PTR>(window));
+}
+
+// Pixels as 0x00RRGGBB, top row first.
+struct Pixels {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;
+    uint32_t at(int x, int y) const { return px[static_cast<size_t>(y * w + x)]; }
+};
+
+Pixels ReadBitmap(HDC source, int x, int y, int w, int h)
+{
+    Pixels out;
+    out.w = w;
+    out.h = h;
+    out.px.resize(static_cast<size_t>(w * h));
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(source);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, source, x, y, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < out.px.size(); ++i)
+        out.px[i] = p[i] & 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    return out;
+}
+
+// What the screen shows over a window's rectangle.
+Pixels OnScreen(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    HDC screen = GetDC(nullptr);
+    Pixels out = ReadBitmap(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+const Pixels& ResourcePicture()
+{
+    static Pixels picture = [] {
+        HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PREVIEW),
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        BITMAP info = {};
+        GetObjectA(bmp, sizeof info, &info);
+        HDC dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, bmp);
+        Pixels p = ReadBitmap(dc, 0, 0, info.bmWidth, info.bmHeight);
+        DeleteDC(dc);
+        DeleteObject(bmp);
+        return p;
+    }();
+    return picture;
+}
+
+// The form's window: the host's only child.
+HWND PreviewOf(HWND host)
+{
+    return FindWindowExA(host, nullptr, "Brinefold_R", nullptr);
+}
+
+class PreviewForm : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        // Nothing may stay loaded for the next test.
+        if (HWND stray = FindWindowA("Brinefold_R", nullptr))
+            DestroyWindow(stray);
+        EXPECT_EQ(LoadedFormCount(), 0);
+    }
+};
+
+}  // namespace
+
+TEST(PreviewPicture, IsTheSizeThePreviewIsDesignedFor)
+{
+    ASSERT_EQ(ResourcePicture().w, kPictureW);
+    ASSERT_EQ(ResourcePicture().h, kPictureH);
+    // A water scene, not an empty one: the top holds the blue water, the
+    // bottom the black ground.
+    const uint32_t water = ResourcePicture().at(kPictureW / 2, 10);
+    EXPECT_GT(water & 0xFF, 2 * ((water >> 16) & 0xFF)) << std::hex << water;
+    EXPECT_EQ(ResourcePicture().at(kPictureW / 2, kPictureH - 1), 0u);
+}
+
+TEST_F(PreviewForm, ShowsThePictureAtItsOwnSizeFromTheTopLeftAndBlackBeyond)
+{
+    const Pixels& picture = ResourcePicture();
+    ASSERT_EQ(picture.w, kPictureW);
+    const SIZE hosts[] = {{kPictureW, kPictureH}, {300, 200}, {100, 60}, {200, 50}};
+    for (SIZE size : hosts) {
+        SCOPED_TRACE(testing::Message() << "host " << size.cx << " x " << size.cy);
+        HWND host = MakeHost(60, 40, size.cx, size.cy);
+        ASSERT_NE(host, nullptr);
+        Pump(30);
+
+        ShowPreview(HandleNumber(host));
+        HWND form = PreviewOf(host);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(LoadedFormCount(), 1);
+        UpdateWindow(host);
+        UpdateWindow(form);
+        Pump(100);
+
+        Pixels shown = OnScreen(host);
+        int wrong = 0, firstX = -1, firstY = -1;
+        for (int y = 0; y < shown.h; ++y)
+            for (int x = 0; x < shown.w; ++x) {
+                const uint32_t want = (x < picture.w && y < picture.h) ? picture.at(x, y) : 0u;
+                if (shown.at(x, y) != want && wrong++ == 0) {
+                    firstX = x;
+                    firstY = y;
+                }
+            }
+        EXPECT_EQ(wrong, 0) << "first at (" << firstX << ", " << firstY << ")";
+
+        DestroyWindow(host);
+        Pump(20);
+    }
+}
+
+TEST_F(PreviewForm, IsABorderlessChildFillingTheHostAndUnloadsWithIt)
+{
+    HWND host = MakeHost(100, 80, 200, 150);
+    ASSERT_NE(host, nullptr);
+    ShowPreview(HandleNumber(host));
+    HWND form = PreviewOf(host);
+    ASSERT_NE(form, nullptr);
+
+    char text[64] = {};
+    GetWindowTextA(form, text, sizeof text);
+    EXPECT_STREQ(text, "Preview Window");
+    EXPECT_EQ(GetParent(form), host);
+    const LONG style = GetWindowLongA(form, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CHILD);
+    EXPECT_FALSE(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(IsWindowVisible(form));
+
+    RECT hostRect, formRect, client;
+    GetWindowRect(host, &hostRect);
+    GetWindowRect(form, &formRect);
+    GetClientRect(form, &client);
+    EXPECT_TRUE(EqualRect(&hostRect, &formRect));
+    EXPECT_EQ(client.right, 200);  // no frame: all of it is picture
+    EXPECT_EQ(client.bottom, 150);
+    EXPECT_NE(GetForegroundWindow(), form);
+
+    LastResult = 0;
+    DestroyWindow(host);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_EQ(LoadedFormCount(), 0);  // the program's loop would end here
+    EXPECT_NE(LastResult, 0);         // the unload handler ran and posted its close
+}
+
+TEST_F(PreviewForm, WithoutAHostItShowsNothingAndWaitsForAClose)
+{
+    HWND notAWindow = MakeHost(0, 0, 10, 10);
+    DestroyWindow(notAWindow);  // a handle that was a window once
+    for (int32_t handle : {0, HandleNumber(notAWindow)}) {
+        SCOPED_TRACE(handle);
+        ShowPreview(handle);
+        HWND form = FindWindowA("Brinefold_R", "Preview Window");
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(LoadedFormCount(), 1);
+        RECT r;
+        GetWindowRect(form, &r);
+        EXPECT_TRUE(IsRectEmpty(&r));
+        EXPECT_EQ(GetAncestor(form, GA_PARENT), GetDesktopWindow());
+
+        // It stays until its window is closed.
+        Pump(100);
+        EXPECT_TRUE(IsWindow(form));
+        PostMessageA(form, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return LoadedFormCount() == 0; }));
+    }
+}
