@@ -1,0 +1,411 @@
+// The screensaver show end to end: the real Brinefold.scr started the way
+// Windows starts it, with the real renderer or a stand-in whose window comes
+// and goes on a schedule (show_stand_in.cpp). Checked from outside: the
+// snapshot file against a known picture on the screen, the windows by title,
+// the processes' ends, and the launcher's pointer count.
+//
+// The pointer count belongs to the launcher's thread input; no other process
+// can ask for it, and it is gone with the launcher. So the test reads it by
+// joining the launcher's input for a moment (AttachThreadInput): once while
+// the show runs, and once more when the launcher calls ExitProcess, where it
+// is held at a breakpoint by this test acting as its debugger.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The build passes Linux paths; Wine sees them on Z:.
+std::string WindowsPath(std::string path)
+{
+    if (!path.empty() && path[0] == '/') {
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        path = "Z:" + path;
+    }
+    return path;
+}
+
+constexpr char kRoot[] = "C:\\bf-show-e2e";
+constexpr char kReal[] = "C:\\bf-show-e2e\\real";          // the real renderer beside the launcher
+constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";   // the stand-in as Brinefold.dll
+constexpr char kSnapshot[] = "C:\\velkor\\Brinefold.bmp";
+
+void Copy(const std::string& from, const std::string& to)
+{
+    ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from << " -> " << to;
+}
+
+// Serves this thread's messages for a while: the pattern window must answer
+// what the renderer's display switch sends to every window, or the switch
+// waits for it.
+void Pump(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+// Runs until TerminateProcess in the destructor if a check left it behind.
+struct Process {
+    PROCESS_INFORMATION pi = {};
+
+    Process(const std::string& program, const std::string& args)
+    {
+        std::string commandLine = "\"" + program + "\"";
+        if (!args.empty())
+            commandLine += " " + args;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            ADD_FAILURE() << "could not start " << commandLine;
+    }
+    ~Process()
+    {
+        if (!pi.hProcess)
+            return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 99);
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    bool Ended(DWORD ms, DWORD* code = nullptr) const
+    {
+        if (!pi.hProcess)
+            return false;
+        const DWORD start = GetTickCount();
+        while (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
+            if (GetTickCount() - start >= ms)
+                return false;
+            Pump(1);
+        }
+        if (code)
+            GetExitCodeProcess(pi.hProcess, code);
+        return true;
+    }
+};
+
+// The stand-in renderer's schedule, inherited through the launcher.
+void StandInSchedule(const char* schedule)
+{
+    SetEnvironmentVariableA("BF_STAND_IN", schedule);
+}
+
+HWND WaitForWindow(const char* title, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = FindWindowA(nullptr, title))
+            return window;
+        if (GetTickCount() - start > ms)
+            return nullptr;
+        Pump(1);
+    }
+}
+
+// The pointer count of another thread: we join its input for a moment.
+int PointerCountOf(DWORD thread)
+{
+    if (!AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) {
+        ADD_FAILURE() << "cannot share the input of thread " << thread;
+        return 99;
+    }
+    const int count = ShowCursor(TRUE) - 1;
+    ShowCursor(FALSE);
+    AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+    return count;
+}
+
+// The launcher run under this test as its debugger, with a breakpoint on
+// ExitProcess (the system DLLs lie at the same address in every process).
+struct PointerCounts {
+    int duringShow = 99;  // once the show form exists
+    int atTheEnd = 99;    // when the launcher calls ExitProcess
+    bool ended = false;
+};
+
+PointerCounts WatchThePointer(const std::string& launcher, const std::string& args, DWORD ms)
+{
+    PointerCounts counts;
+    std::string commandLine = "\"" + launcher + "\"" + (args.empty() ? "" : " " + args);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                        nullptr, &si, &pi)) {
+        ADD_FAILURE() << "could not start " << commandLine;
+        return counts;
+    }
+    auto* exitProcess = reinterpret_cast<uint8_t*>(GetProcAddress(GetModuleHandleA("kernel32"), "ExitProcess"));
+    bool armed = false;
+    DWORD formThread = 0;
+    const DWORD start = GetTickCount();
+    while (!counts.ended && GetTickCount() - start < ms) {
+        if (!formThread) {
+            if (HWND form = FindWindowA(nullptr, "Brinefold_Main")) {
+                formThread = GetWindowThreadProcessId(form, nullptr);
+                counts.duringShow = PointerCountOf(formThread);
+            }
+        }
+        DEBUG_EVENT event;
+        if (!WaitForDebugEvent(&event, 10))
+            continue;
+        DWORD verdict = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            counts.ended = true;
+            break;
+        case EXCEPTION_DEBUG_EVENT: {
+            const EXCEPTION_RECORD& e = event.u.Exception.ExceptionRecord;
+            if (e.ExceptionCode != EXCEPTION_BREAKPOINT) {
+                verdict = DBG_EXCEPTION_NOT_HANDLED;
+            } else if (!armed) {
+                // The loader's breakpoint: every DLL the launcher imports is in.
+                const uint8_t trap = 0xCC;
+                armed = WriteProcessMemory(pi.hProcess, exitProcess, &trap, 1, nullptr) &&
+                        FlushInstructionCache(pi.hProcess, exitProcess, 1);
+                EXPECT_TRUE(armed) << "no breakpoint on ExitProcess";
+            } else if (e.ExceptionAddress == exitProcess) {
+                counts.atTheEnd = PointerCountOf(event.dwThreadId);
+                TerminateProcess(pi.hProcess, 0);  // it was ending anyway
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, verdict);
+    }
+    if (!counts.ended)
+        TerminateProcess(pi.hProcess, 99);
+    DebugActiveProcessStop(pi.dwProcessId);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return counts;
+}
+
+// A picture on the whole screen whose every pixel tells where it is.
+COLORREF PatternAt(int x, int y)
+{
+    return RGB(x & 0xFF, y & 0xFF, ((x >> 8) * 37 + (y >> 8) * 71 + 11) & 0xFF);
+}
+
+LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const COLORREF c = PatternAt(x, y);
+                pixels[static_cast<size_t>(y) * w + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+            }
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;  // top-down, like the loop
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+struct PatternWindow {
+    HWND window = nullptr;
+    PatternWindow()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = PatternProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "BfShowPattern";
+        RegisterClassA(&wc);
+        window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "pattern", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+        UpdateWindow(window);
+        GdiFlush();
+        Pump(300);  // let the picture reach the screen
+    }
+    ~PatternWindow() { DestroyWindow(window); }
+};
+
+std::vector<uint8_t> ReadFile(const char* path)
+{
+    std::vector<uint8_t> bytes;
+    if (FILE* f = std::fopen(path, "rb")) {
+        uint8_t buffer[65536];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+FILETIME LastWrite(const char* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path, GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+class ShowE2E : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        CreateDirectoryA(kRoot, nullptr);
+        CreateDirectoryA(kReal, nullptr);
+        CreateDirectoryA(kStandIn, nullptr);
+        const std::string launcher = WindowsPath(BF_LAUNCHER_PATH);
+        Copy(launcher, std::string(kReal) + "\\Brinefold.scr");
+        Copy(WindowsPath(BF_RENDERER_PATH), std::string(kReal) + "\\Brinefold.dll");
+        Copy(launcher, std::string(kStandIn) + "\\Brinefold.scr");
+        Copy(WindowsPath(BF_STAND_IN_PATH), std::string(kStandIn) + "\\Brinefold.dll");
+    }
+    void TearDown() override { SetEnvironmentVariableA("BF_STAND_IN", nullptr); }
+
+    static std::string Launcher(const char* folder) { return std::string(folder) + "\\Brinefold.scr"; }
+};
+
+TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
+{
+    // Last show's snapshot, to be replaced.
+    CreateDirectoryA("C:\\velkor", nullptr);
+    if (FILE* f = std::fopen(kSnapshot, "wb")) {
+        std::fputs("old", f);
+        std::fclose(f);
+    }
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+
+    {
+        PatternWindow pattern;
+        Process show(Launcher(kReal), "/s");
+        HWND form = WaitForWindow("Brinefold_Main", 10000);
+        ASSERT_NE(form, nullptr) << "no show form";
+        EXPECT_FALSE(IsWindowVisible(form));
+
+        HWND renderer = WaitForWindow("Brinefold_VC", 10000);
+        ASSERT_NE(renderer, nullptr) << "the renderer's window did not appear";
+
+        // The snapshot: the whole screen at its size, pixel for pixel.
+        const std::vector<uint8_t> file = ReadFile(kSnapshot);
+        ASSERT_GE(file.size(), 54u);
+        EXPECT_EQ(file[0], 'B');
+        EXPECT_EQ(file[1], 'M');
+        EXPECT_EQ(Le32(file, 14), 40u);
+        EXPECT_EQ(static_cast<int32_t>(Le32(file, 18)), w);
+        EXPECT_EQ(static_cast<int32_t>(Le32(file, 22)), h);  // bottom-up
+        EXPECT_EQ(file[28], 24);
+        const size_t stride = (static_cast<size_t>(w) * 3 + 3) / 4 * 4;
+        ASSERT_EQ(file.size(), Le32(file, 10) + stride * h);
+        int wrong = 0;
+        std::string firstWrong;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint8_t* p = &file[Le32(file, 10) + (h - 1 - y) * stride + x * 3];
+                const COLORREF want = PatternAt(x, y);
+                if (p[2] != GetRValue(want) || p[1] != GetGValue(want) || p[0] != GetBValue(want)) {
+                    if (wrong++ == 0)
+                        firstWrong = std::to_string(x) + "," + std::to_string(y);
+                }
+            }
+        EXPECT_EQ(wrong, 0) << "pixels differ from the screen, the first at " << firstWrong;
+        EXPECT_EQ(GetFileAttributesA("C:\\velkor\\Brinefold.bmp.new"), INVALID_FILE_ATTRIBUTES);
+
+        // A second show while this one runs ends at once and leaves the snapshot.
+        const FILETIME written = LastWrite(kSnapshot);
+        {
+            Process second(Launcher(kReal), "/S");
+            DWORD code = 1;
+            EXPECT_TRUE(second.Ended(3000, &code)) << "a second show did not end";
+            EXPECT_EQ(code, 0u);
+        }
+        const FILETIME after = LastWrite(kSnapshot);
+        EXPECT_EQ(CompareFileTime(&written, &after), 0) << "the second show rewrote the snapshot";
+        EXPECT_FALSE(show.Ended(0));
+
+        // Escape ends the renderer; the launcher follows at its next check.
+        PostMessageA(renderer, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(renderer, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+        DWORD gone = GetTickCount();
+        while (FindWindowA(nullptr, "Brinefold_VC") && GetTickCount() - gone < 10000)
+            Pump(1);
+        gone = GetTickCount();
+        DWORD code = 1;
+        ASSERT_TRUE(show.Ended(3000, &code)) << "the launcher outlived the renderer";
+        const DWORD lag = GetTickCount() - gone;
+        EXPECT_LE(lag, 1200u) << "the launcher ended " << lag << " ms after the renderer's window";
+        EXPECT_EQ(code, 0u);
+    }
+}
+
+TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
+{
+    StandInSchedule("0,800");
+    const PointerCounts run = WatchThePointer(Launcher(kStandIn), "/s", 8000);
+    EXPECT_TRUE(run.ended);
+    EXPECT_EQ(run.duringShow, -1);
+    EXPECT_EQ(run.atTheEnd, 0);
+
+    const PointerCounts plain = WatchThePointer(Launcher(kStandIn), "", 8000);
+    EXPECT_TRUE(plain.ended);
+    EXPECT_EQ(plain.duringShow, 0);
+    EXPECT_EQ(plain.atTheEnd, 0);
+}
+
+TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
+{
+    StandInSchedule("0,0");  // exits at once
+    const DWORD start = GetTickCount();
+    Process show(Launcher(kStandIn), "/s");
+    DWORD code = 1;
+    ASSERT_TRUE(show.Ended(3000, &code));
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(code, 0u);
+    EXPECT_GE(took, 450u) << "ended before the first check";
+    EXPECT_LE(took, 1500u) << "ended " << took << " ms after its start";
+}
+
+TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)
+{
+    // Its window comes 1.5 s after its start (three checks later) and stays 0.8 s.
+    StandInSchedule("1500,800");
+    const DWORD start = GetTickCount();
+    Process show(Launcher(kStandIn), "/s");
+    EXPECT_FALSE(show.Ended(1800)) << "the show ended while the renderer was starting";
+    EXPECT_NE(WaitForWindow("Brinefold_VC", 2000), nullptr);
+    ASSERT_TRUE(show.Ended(4000));
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 2300u) << "ended while the renderer's window was there";
+    EXPECT_LE(took, 3800u);
+}
+
+}  // namespace
