@@ -1,0 +1,150 @@
+// What a frame costs: DrawFrame at 1024x768 offscreen on Mesa's software
+// rasteriser (water step + floor + 22,500 water quads), split into the water
+// step, handing the calls to GL and GL finishing the picture; and what loading
+// a full-HD snapshot into the floor texture costs.
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "renderer/scene.h"
+#include "renderer/snapshot.h"
+#include "renderer/water.h"
+#include "tests/unit/osmesa_surface.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// A 24-bit bottom-up bitmap with some detail, so that the texture is not flat.
+std::string WriteSnapshot(int width, int height) {
+    const fs::path path = fs::temp_directory_path() /
+                          ("bf_scene_bench_" + std::to_string(getpid()) + "_" +
+                           std::to_string(width) + "x" + std::to_string(height) + ".bmp");
+    const int rowBytes = (width * 3 + 3) & ~3;
+    std::vector<uint8_t> file(54 + static_cast<size_t>(rowBytes) * height, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int k = 0; k < 4; ++k) file[at + k] = static_cast<uint8_t>(v >> (8 * k));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    file[26] = 1;
+    file[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &file[54 + static_cast<size_t>(y) * rowBytes + x * 3];
+            p[0] = static_cast<uint8_t>(x ^ y);
+            p[1] = static_cast<uint8_t>(x / 8);
+            p[2] = static_cast<uint8_t>(y / 4);
+        }
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f != nullptr) {
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+    }
+    return path.string();
+}
+
+// The renderer's start-up on an offscreen 1024x768 surface.
+struct Scene {
+    OsmesaSurface surface{1024, 768};
+    std::string snapshot = WriteSnapshot(1024, 768);
+    bool ready = false;
+
+    Scene() {
+        floorSnapshotPath = snapshot.c_str();
+        InitRippleSettings();
+        ResizeScene(1024, 768);
+        ready = surface.current() && InitGlState();
+        InitWaterGrid();
+        eyePosition[0] = 0.0f;
+        eyePosition[1] = 10.0f;
+        eyePosition[2] = 50.0f;
+        tiltAngle = 100.0f;
+    }
+    ~Scene() {
+        floorSnapshotPath = SnapshotPath;
+        std::remove(snapshot.c_str());
+    }
+};
+
+// One frame as the program's loop makes it: DrawFrame, then the picture
+// finished (the swap), then the tilt. The first frames warm the rain up.
+void BM_DrawFrame1024x768(benchmark::State& state) {
+    Scene scene;
+    if (!scene.ready) {
+        state.SkipWithError("no OSMesa context or no floor texture");
+        return;
+    }
+    for (int k = 0; k < 30; ++k) {
+        DrawFrame();
+        glFinish();
+        tiltAngle = static_cast<float>(tiltAngle + 0.2);
+    }
+    double submitted = 0.0, finished = 0.0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        DrawFrame();
+        const auto drawn = Clock::now();
+        glFinish();
+        const auto done = Clock::now();
+        tiltAngle = static_cast<float>(tiltAngle + 0.2);
+        submitted += std::chrono::duration<double, std::milli>(drawn - start).count();
+        finished += std::chrono::duration<double, std::milli>(done - drawn).count();
+    }
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    // Water step + GL calls on this thread, then the rasteriser finishing.
+    state.counters["calls_ms"] = submitted / frames;
+    state.counters["finish_ms"] = finished / frames;
+}
+BENCHMARK(BM_DrawFrame1024x768)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// The water step alone, from the same warmed-up state: DrawFrame minus this
+// is the drawing.
+void BM_WaterStepOfAFrame(benchmark::State& state) {
+    InitRippleSettings();
+    InitWaterGrid();
+    for (int k = 0; k < 30; ++k) AdvanceWater();
+    for (auto _ : state) {
+        AdvanceWater();
+        benchmark::DoNotOptimize(waterGrid.surface[75][75].y);
+    }
+}
+BENCHMARK(BM_WaterStepOfAFrame)->Unit(benchmark::kMillisecond);
+
+// Start-up: decoding a full-HD snapshot, GLU scaling it to 2048x1024 and
+// building the mipmap levels.
+void BM_LoadFloorTexture1920x1080(benchmark::State& state) {
+    OsmesaSurface surface(64, 64);
+    const std::string snapshot = WriteSnapshot(1920, 1080);
+    floorSnapshotPath = snapshot.c_str();
+    for (auto _ : state) {
+        if (!LoadFloorTexture()) {
+            state.SkipWithError("LoadFloorTexture failed");
+            break;
+        }
+        glFinish();
+        state.PauseTiming();
+        glDeleteTextures(1, &floorTexture);
+        floorTexture = 0;
+        state.ResumeTiming();
+    }
+    floorSnapshotPath = SnapshotPath;
+    std::remove(snapshot.c_str());
+}
+BENCHMARK(BM_LoadFloorTexture1920x1080)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
