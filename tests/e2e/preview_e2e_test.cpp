@@ -196,22 +196,24 @@ void ExpectEmbedded(const Host& host, HWND preview, const Launcher& launcher)
 
 TEST(PreviewE2E, EmbedsInTheHostAndEndsWhenTheHostIsDestroyed)
 {
-    for (const char* separator : {" ", ":"}) {
-        for (SIZE size : {SIZE{152, 112}, SIZE{320, 240}}) {
-            SCOPED_TRACE(std::string("separator '") + separator + "', width " + std::to_string(size.cx));
-            Host host(100, 60, size.cx, size.cy);
-            ASSERT_NE(host.screen, nullptr);
-            Launcher launcher(host.Switch(separator));
-            HWND preview = host.WaitForPreview(5000);
-            ASSERT_NE(preview, nullptr) << "no preview in the host";
-            ExpectEmbedded(host, preview, launcher);
+    struct Case {
+        const char* separator;
+        SIZE size;
+    };
+    for (Case c : {Case{" ", {152, 112}}, Case{":", {320, 240}}}) {
+        SCOPED_TRACE(std::string("separator '") + c.separator + "', width " + std::to_string(c.size.cx));
+        Host host(100, 60, c.size.cx, c.size.cy);
+        ASSERT_NE(host.screen, nullptr);
+        Launcher launcher(host.Switch(c.separator));
+        HWND preview = host.WaitForPreview(5000);
+        ASSERT_NE(preview, nullptr) << "no preview in the host";
+        ExpectEmbedded(host, preview, launcher);
 
-            // Running until the host goes, and no longer.
-            Pump(300);
-            EXPECT_FALSE(launcher.EndedCleanly(0));
-            DestroyWindow(host.frame);
-            EXPECT_TRUE(launcher.EndedCleanly(5000)) << "the launcher outlived its host";
-        }
+        // Running until the host goes, and no longer.
+        Pump(300);
+        EXPECT_FALSE(launcher.EndedCleanly(0));
+        DestroyWindow(host.frame);
+        EXPECT_TRUE(launcher.EndedCleanly(5000)) << "the launcher outlived its host";
     }
 }
 
@@ -254,7 +256,12 @@ TEST(PreviewE2E, EndsAtOnceBesideAShowOrADialog)
 // is closed (WM_CLOSE to the "Preview Window" window) or the process is ended.
 TEST(PreviewE2E, WithoutAValidHostNothingShowsAndACloseEndsIt)
 {
-    for (const char* args : {"/p", "/p:x"}) {
+    std::string stale;
+    {
+        Host gone(0, 0, 10, 10);
+        stale = gone.Switch();  // a handle that was a window once
+    }
+    for (const std::string& args : {std::string("/p"), std::string("/p:x"), stale}) {
         SCOPED_TRACE(args);
         Launcher launcher(args);
         HWND form = WaitForHostlessForm(launcher.pi.dwProcessId, 5000);
