@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The show's music with the real Brinefold.scr and a settings file beside it,
+# heard on the test bed's null sink: a WAV and an MP3 play while the show
+# runs and fall silent when it ends; a settings file naming a missing file
+# plays nothing; with CD audio and no drive the CD check switches itself off
+# and nothing is sent to the device at the end (read from Wine's MCI trace).
+# The renderer is the stand-in (show_stand_in.cpp): its window lasts a set time.
+#
+#   show_music_test.sh LAUNCHER_EXE STAND_IN_EXE WORK_DIR     (inside a test bed's env)
+set -euo pipefail
+
+launcher=$1
+stand_in=$2
+work=$3
+: "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${PULSE_SERVER:?}"
+
+folder=$WINEPREFIX/drive_c/bf-show-music
+rm -rf "$work" "$folder"
+mkdir -p "$work" "$folder/my music"
+cp "$launcher" "$folder/Brinefold.scr"
+cp "$stand_in" "$folder/Brinefold.dll"
+# One-second tones: a WAV must loop, an MP3 be restarted, to fill a show.
+sox -n -r 44100 -c 2 -b 16 "$folder/my music/waves.wav" synth 1 sine 660 vol 0.5
+lame --quiet -b 128 "$folder/my music/waves.wav" "$folder/my music/rain song.mp3"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The settings file as the dialog writes it: section "Section", Shift-JIS keys.
+settings() { # KIND FILE
+  printf '[Section]\r\nBGM\x8b\xe6\x95\xaa= %s\r\nBGM\xd8\xcb\xdf\xb0\xc4= 0\r\nBGM\xcc\xa7\xb2\xd9=%s\r\n' \
+    "$1" "$2" >"$folder/Brinefold.ini"
+}
+
+# The recording as one character per tenth of a second: '#' sound, '.' silence.
+levels() {
+  sox "$1" -t dat - remix 1 | awk '
+    /^;/ { next }
+    { sum += $2 * $2; n++ }
+    n == 4410 { printf "%s", (sqrt(sum / n) > 0.05 ? "#" : "."); sum = 0; n = 0 }
+    END { print "" }'
+}
+count() { local s=${1//[^#]/}; echo ${#s}; }
+
+# show NAME WINDOW_MS TAIL_S: one show of the real launcher (/s) whose renderer
+# window lasts WINDOW_MS, recorded from before its start to TAIL_S seconds
+# after its end (no recording when TAIL_S is "-"). Sets $heard; the
+# launcher's stderr (Wine's traces) goes to $work/NAME.log.
+show() {
+  local name=$1 rec=$work/$1.wav code=0 rec_pid=
+  if [[ $3 != - ]]; then
+    parecord --latency-msec=20 --device=nullsink.monitor --file-format=wav "$rec" &
+    rec_pid=$!
+    sleep 0.3
+  fi
+  BF_STAND_IN="0,$2" wine 'C:\bf-show-music\Brinefold.scr' /s 2>"$work/$name.log" || code=$?
+  ((code == 0)) || fail "$name: the launcher ended with $code"
+  [[ -n $rec_pid ]] || return 0
+  sleep "$3"
+  kill -INT "$rec_pid"
+  wait "$rec_pid" || true
+  heard=$(levels "$rec")
+  echo "$name: $heard"
+}
+
+settings 2 'C:\bf-show-music\my music\waves.wav'
+show wav 1500 1.2
+(($(count "$heard") >= 10)) || fail "wav: only $(count "$heard") tenths of sound during a 1.5 s show"
+[[ $heard == *.......... ]] || fail "wav: still sounding after the show"
+
+settings 2 'C:\bf-show-music\my music\rain song.mp3'
+show mp3 2500 1.2
+(($(count "$heard") >= 8)) || fail "mp3: only $(count "$heard") tenths of sound during a 2.5 s show"
+[[ $heard == *.......... ]] || fail "mp3: still sounding after the show"
+
+settings 2 'C:\bf-show-music\my music\gone.wav'
+show missing 800 0.2
+(($(count "$heard") == 0)) || fail "missing file: sound was heard"
+
+# No CD drive in the test bed: every cdaudio command fails.
+settings 1 ''
+WINEDEBUG=+mci show cd 600 -
+cd_sent() { grep -ac "mciSendStringW (L\"$1\"" "$work/cd.log" || true; }
+(($(cd_sent 'open cdaudio') == 1)) || fail "cd: not opened once"
+(($(cd_sent 'status cdaudio current track') == 1)) || fail "cd: the check did not run exactly once"
+(($(cd_sent 'stop cdaudio') + $(cd_sent 'close cdaudio') == 0)) || fail "cd: sent to the device at the end"
+
+((failures == 0)) && echo "show music: all good"
+exit $((failures > 0))
