@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The show's music with the real Brinefold.scr and a settings file beside it,
 # heard on the test bed's null sink: a WAV and an MP3 play while the show
-# runs and fall silent when it ends; a settings file naming a missing file
-# plays nothing; with CD audio and no drive the CD check switches itself off
-# and nothing is sent to the device at the end (read from Wine's MCI trace).
+# runs and fall silent when it ends (the sound player and the MP3 device are
+# seen stopped in Wine's traces); a settings file naming a missing file plays
+# nothing; with CD audio and no drive the CD check switches itself off and
+# nothing is sent to the device at the end (read from Wine's MCI trace).
 # The renderer is the stand-in (show_stand_in.cpp): its window lasts a set time.
 #
 #   show_music_test.sh LAUNCHER_EXE STAND_IN_EXE WORK_DIR     (inside a test bed's env)
@@ -64,14 +65,19 @@ show() {
 }
 
 settings 2 'C:\bf-show-music\my music\waves.wav'
-show wav 1500 1.2
+WINEDEBUG=+winmm show wav 1500 1.2
 (($(count "$heard") >= 10)) || fail "wav: only $(count "$heard") tenths of sound during a 1.5 s show"
 [[ $heard == *.......... ]] || fail "wav: still sounding after the show"
+# Silence alone would not tell: the sound ends with the process anyway.
+[[ $(grep -a 'MULTIMEDIA_PlaySound' "$work/wav.log" | tail -1) == *"pszSound='0000000000000000'"*"fdwSound=00000000" ]] ||
+  fail "wav: the sound player was not stopped at the end"
 
 settings 2 'C:\bf-show-music\my music\rain song.mp3'
-show mp3 2500 1.2
+WINEDEBUG=+mci show mp3 2500 1.2
 (($(count "$heard") >= 8)) || fail "mp3: only $(count "$heard") tenths of sound during a 2.5 s show"
 [[ $heard == *.......... ]] || fail "mp3: still sounding after the show"
+[[ $(grep -a 'mciSendStringW (L"' "$work/mp3.log" | tail -2 | grep -o 'L"[a-z]* MP3Play"' | tr '\n' ' ') == \
+  'L"stop MP3Play" L"close MP3Play" ' ]] || fail "mp3: not stopped and closed at the end"
 
 settings 2 'C:\bf-show-music\my music\gone.wav'
 show missing 800 0.2
