@@ -470,21 +470,29 @@ void MoveSizedToText(const DialogForm& f, HWND label, const DialogRect& design)
 }
 
 // The drop-down's closed field at its design height; the list below it
-// shows up to 8 entries.
+// shows up to 8 entries. The field's height follows the font, so its text
+// height is adjusted until the field has the height wanted.
 void MoveComboBox(const DialogForm& f)
 {
     const DialogRect field = Scaled(f, kBgmRepeat);
     SendMessageW(f.BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
-    Move(f.BGM_Repeat, field);
-    RECT closed;
-    GetWindowRect(f.BGM_Repeat, &closed);
-    const LRESULT item = SendMessageW(f.BGM_Repeat, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    const int excess = static_cast<int>(closed.bottom - closed.top) - field.height;
-    if (item != CB_ERR && excess != 0 && item - excess > 0)
-        SendMessageW(f.BGM_Repeat, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item - excess);
     const LRESULT row = SendMessageW(f.BGM_Repeat, CB_GETITEMHEIGHT, 0, 0);
     const int list = (row != CB_ERR && row > 0 ? static_cast<int>(row) : field.height) * 8 + 2;
-    Move(f.BGM_Repeat, {field.x, field.y, field.width, field.height + list});
+    const DialogRect dropped = {field.x, field.y, field.width, field.height + list};
+    Move(f.BGM_Repeat, dropped);
+    LRESULT request = SendMessageW(f.BGM_Repeat, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    // The field resizes itself; moving it again would undo this under Wine.
+    // HACK: Wine stores a requested text height plus 2 but reports it
+    // without, so one request may change nothing; the next one does.
+    for (int attempt = 0; attempt < 3 && request != CB_ERR; ++attempt) {
+        RECT closed;
+        GetWindowRect(f.BGM_Repeat, &closed);
+        const int excess = static_cast<int>(closed.bottom - closed.top) - field.height;
+        if (excess == 0 || request - excess <= 0)
+            break;
+        request -= excess;
+        SendMessageW(f.BGM_Repeat, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+    }
 }
 
 // Every control at its place, in its font, for the window's DPI.
