@@ -6,7 +6,8 @@
 ;
 ; Built by the build (installer/CMakeLists.txt):
 ;   makensis -DBF_BIN_DIR=<programs> -DBF_DOC_DIR=<README.txt, LICENSE.txt>
-;            -DBF_VERSION_H=<brinefold_version.h> -DBF_OUTFILE=<setup.exe> brinefold.nsi
+;            -DBF_VERSION_H=<brinefold_version.h> -DBF_OUTFILE=<setup.exe>
+;            [-DBF_ICON=<brinefold.ico>] brinefold.nsi
 ;
 ; Installer command line:
 ;   /S            silent
@@ -69,9 +70,13 @@ VIAddVersionKey /LANG=1033 "FileDescription" "Brinefold screensaver setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${BF_VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${BF_VERSION}"
 
-; The screensaver's own icon, on the installer and in the uninstaller.
-!define MUI_ICON "${__FILEDIR__}\..\launcher\resources\brinefold.ico"
-!define MUI_UNICON "${__FILEDIR__}\..\launcher\resources\brinefold.ico"
+; The screensaver's own icon, on the installer and in the uninstaller
+; (makensis runs in the script's folder unless told otherwise).
+!ifndef BF_ICON
+  !define BF_ICON "..\launcher\resources\brinefold.ico"
+!endif
+!define MUI_ICON "${BF_ICON}"
+!define MUI_UNICON "${BF_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_FINISHPAGE_TEXT "Brinefold is installed.$\r$\n$\r$\nChoose it, or change its music, in Windows' Screen Saver Settings."

@@ -27,6 +27,7 @@ ours='C:\windows\system32\Brinefold.scr'
 uninstaller='"C:\Program Files\Brinefold\Uninstall.exe"'
 
 failures=0
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND ended with $?" >&2' ERR
 fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
@@ -36,7 +37,14 @@ expect() {
   if [[ $2 == "$3" ]]; then echo "ok: $1 = $2"; else fail "$1 is '$2', expected '$3'"; fi
 }
 
-probe() { wine "$probe" "$@" | tr -d '\r'; }
+# A probe that cannot answer makes the checks that use its answer fail.
+probe() {
+  local out code=0
+  out=$(wine "$probe" "$@") || code=$?
+  printf '%s\n' "${out//$'\r'/}"
+  ((code == 0)) || echo "probe $1 $2: exit code $code" >&2
+  return 0
+}
 # value KEY NAME: the value's text, or <absent>.
 value() { probe get "$1" "$2" | awk -v n="$2" 'index($0, n "=") == 1 { print substr($0, length(n) + 2) }'; }
 field() { grep -m1 "^$1=" <<<"$2" | cut -d= -f2-; }
@@ -74,12 +82,14 @@ install() { # ARGS...
 uninstall() { # ARGS...
   expect "QuietUninstallString" "$(value "$entry" QuietUninstallString)" "$uninstaller /S"
   wine 'C:\Program Files\Brinefold\Uninstall.exe' "$@" || fail "uninstaller did not start"
+  # Well under a second when the machine is idle; the limit allows for a
+  # machine busy with other builds.
   local i
-  for i in $(seq 100); do
+  for i in $(seq 300); do
     [[ $(probe key "$entry") == absent && ! -e $folder/Uninstall.exe ]] && return
     sleep 0.1
   done
-  fail "the uninstall did not finish within 10 s"
+  fail "the uninstall did not finish within 30 s"
 }
 
 echo "== 1. install over a previous screensaver, show, uninstall"
@@ -137,7 +147,7 @@ wine 'C:\windows\system32\Brinefold.scr' /s &
 show_pid=$!
 if timeout 15 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' >/dev/null; then
   echo "ok: the installed Brinefold.scr /s opened Brinefold_VC"
-  probe close Brinefold_VC >/dev/null || fail "could not close Brinefold_VC"
+  [[ $(probe close Brinefold_VC) != *absent* ]] || fail "Brinefold_VC went away before it was closed"
   if timeout 10 tail --pid="$show_pid" -f /dev/null; then
     code=0
     wait "$show_pid" || code=$?
@@ -148,6 +158,9 @@ if timeout 15 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' >/dev/
   show_pid=
 else
   fail "the installed Brinefold.scr /s showed no Brinefold_VC window"
+  kill "$show_pid" 2>/dev/null || true  # a running program cannot be removed
+  wait "$show_pid" 2>/dev/null || true
+  show_pid=
 fi
 [[ -f $velkor/Brinefold.bmp ]] || fail "the show left no snapshot"
 
