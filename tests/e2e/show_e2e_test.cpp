@@ -381,6 +381,30 @@ TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
     EXPECT_EQ(plain.atTheEnd, 0);
 }
 
+TEST_F(ShowE2E, ClosingTheFormEndsTheShowAndLeavesTheRendererAlone)
+{
+    StandInSchedule("0,4000");
+    Process show(Launcher(kStandIn), "/s");
+    HWND form = WaitForWindow("Brinefold_Main", 10000);
+    ASSERT_NE(form, nullptr);
+    ASSERT_NE(WaitForWindow("Brinefold_VC", 5000), nullptr);
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    EXPECT_TRUE(show.Ended(1000, &code));
+    EXPECT_EQ(code, 0u);
+    HWND renderer = FindWindowA(nullptr, "Brinefold_VC");
+    EXPECT_NE(renderer, nullptr);  // never closed by the launcher
+
+    // The stand-in, started by the launcher, is ours to end before the next test.
+    DWORD id = 0;
+    GetWindowThreadProcessId(renderer, &id);
+    if (HANDLE standIn = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+        TerminateProcess(standIn, 0);
+        WaitForSingleObject(standIn, 5000);
+        CloseHandle(standIn);
+    }
+}
+
 TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
 {
     StandInSchedule("0,0");  // exits at once
