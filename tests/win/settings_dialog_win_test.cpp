@@ -1,0 +1,82 @@
+// The settings dialog in this process, for what Wine never does on its own:
+// a move to a monitor of another scale (WM_DPICHANGED, sent here the way
+// Windows sends it, with the suggested window rectangle).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "launcher/dialog/settings_dialog.h"
+#include "launcher/dialog/settings_dialog_core.h"
+#include "launcher/startup/brinefold_b.h"
+
+namespace {
+
+DialogRect PlaceIn(HWND window, HWND part)
+{
+    RECT r;
+    GetWindowRect(part, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    return {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+            static_cast<int>(r.bottom - r.top)};
+}
+
+struct Seen {
+    bool found = false;
+    SIZE client = {};
+    DialogRect set = {}, panel = {}, repeat = {}, mark = {};
+    std::wstring repeatText;
+};
+
+TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAtThatScale)
+{
+    BgmKind = 1;
+    BgmRepeatTrack = 4;
+    BgmFile.clear();
+    Seen seen;
+    // The dialog runs its modal loop on this thread; another one plays Windows.
+    std::thread windows([&seen] {
+        HWND dialog = nullptr;
+        for (int i = 0; i < 250 && !(dialog = FindWindowW(L"Brinefold_P", L"<Brinefold>")); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!dialog)
+            return;
+        seen.found = true;
+        RECT outer;
+        GetWindowRect(dialog, &outer);
+        RECT suggested = {0, 0, 2 * kDialogClientWidth, 2 * kDialogClientHeight};
+        AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
+        OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);
+        SendMessageW(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+
+        RECT client;
+        GetClientRect(dialog, &client);
+        seen.client = {client.right, client.bottom};
+        HWND panel = GetDlgItem(dialog, kIdPicC);
+        seen.set = PlaceIn(dialog, GetDlgItem(dialog, kIdCmdSet));
+        seen.panel = PlaceIn(dialog, panel);
+        seen.repeat = PlaceIn(panel, GetDlgItem(panel, kIdBgmRepeat));
+        seen.mark = PlaceIn(panel, GetDlgItem(panel, kIdImgBgm0 + 1));
+        wchar_t text[16] = {};
+        SendMessageW(GetDlgItem(panel, kIdBgmRepeat), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
+        seen.repeatText = text;
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    ShowSettingsDialog();
+    windows.join();
+
+    ASSERT_TRUE(seen.found) << "no dialog";
+    EXPECT_EQ(seen.client.cx, 988);
+    EXPECT_EQ(seen.client.cy, 492);
+    EXPECT_EQ(seen.set, ScaleToDpi(kCmdSet, 192));
+    EXPECT_EQ(seen.panel, ScaleToDpi(kPicC, 192));
+    EXPECT_EQ(seen.repeat, ScaleToDpi(kBgmRepeat, 192));  // the closed field at its scaled height
+    EXPECT_EQ(seen.mark, ScaleToDpi(kImgBgm[1], 192));
+    EXPECT_EQ(seen.repeatText, L"4");  // the values stay as they were
+    EXPECT_EQ(BgmKind, 1);
+}
+
+}  // namespace
