@@ -443,19 +443,31 @@ void TilePanel(DialogForm& f)
     RedrawWindow(f.Pic_C, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-// The fonts, pictures and pointer for the window's DPI.
-void LoadLooks(DialogForm& f)
+// The fonts and pictures for the window's DPI. Those they replace are
+// handed back, to be deleted once no control uses them any more.
+struct Looks {
+    HFONT font, linkFont;
+    HBITMAP strip, marks[2];
+};
+
+Looks LoadLooks(DialogForm& f)
 {
-    Delete(f.font);
-    Delete(f.linkFont);
+    const Looks old = {f.font, f.linkFont, f.Pic_Mbl, {f.Img_Ra[0], f.Img_Ra[1]}};
     f.font = MakeFont(f.dpi, false);
     f.linkFont = MakeFont(f.dpi, true);
-    Delete(f.Pic_Mbl);
-    Delete(f.Img_Ra[0]);
-    Delete(f.Img_Ra[1]);
     f.Pic_Mbl = LoadPictureAt(IDB_PANEL_STRIP, f.dpi);
     f.Img_Ra[0] = LoadPictureAt(IDB_RADIO_UNSELECTED, f.dpi);
     f.Img_Ra[1] = LoadPictureAt(IDB_RADIO_SELECTED, f.dpi);
+    return old;
+}
+
+void Delete(Looks looks)
+{
+    Delete(looks.font);
+    Delete(looks.linkFont);
+    Delete(looks.strip);
+    Delete(looks.marks[0]);
+    Delete(looks.marks[1]);
 }
 
 // A label sized to its text (its width; at least its design height).
@@ -748,7 +760,7 @@ HWND FirstFocus(const DialogForm& f)
 void Form_DpiChanged(DialogForm& f, UINT dpi, const RECT& suggested)
 {
     f.dpi = dpi ? dpi : 96;
-    LoadLooks(f);
+    const Looks old = LoadLooks(f);
     SetWindowPos(f.hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     const FontSpec buttonFont = ButtonFont(f.dpi);
@@ -757,6 +769,7 @@ void Form_DpiChanged(DialogForm& f, UINT dpi, const RECT& suggested)
     LayOut(f);
     TilePanel(f);
     ShowMarks(f, MusicControlsFor(BgmKind).selectedMark);
+    Delete(old);
     RedrawWindow(f.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
@@ -918,7 +931,7 @@ void ShowSettingsDialog()
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(f.icon));
 
     f.dpi = DpiOf(hwnd);
-    Guarded([&] { LoadLooks(f); });
+    Guarded([&] { LoadLooks(f); });  // nothing to replace yet
     const SIZE outer = OuterSize(Scaled(f, kDialogClientWidth), Scaled(f, kDialogClientHeight), f.dpi);
     SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Guarded([&] { CreateControls(f); });
