@@ -41,7 +41,7 @@ expect() {
 probe() {
   local out code=0
   out=$(wine "$probe" "$@") || code=$?
-  printf '%s\n' "${out//$'\r'/}"
+  [[ -z $out ]] || printf '%s\n' "${out//$'\r'/}"
   ((code == 0)) || echo "probe $1 $2: exit code $code" >&2
   return 0
 }
