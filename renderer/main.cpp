@@ -200,6 +200,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     // Messages first; every pass that finds the queue empty draws a frame.
     // No timer and no sleep: the water and the tilt move with the frame rate.
+    // The exit code is the quit message's wParam, and 0 on Escape: not the
+    // wParam of whatever message came last (after a key, the key's code).
     int exitCode = 0;
     bool done = false;
     while (!done) {
