@@ -298,6 +298,8 @@ protected:
         ASSERT_TRUE(CopyFileA(built.c_str(), (std::string(kFolder) + "\\Brinefold.scr").c_str(), FALSE)) << built;
         WriteBytes(std::string(kFolder) + "\\Brinefold.dll", "");  // start-up only checks it is there
         WriteBytes(std::string(kFolder) + "\\tune.wav", "RIFF");
+        // No scaled display left over from an interrupted run.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
     }
     void SetUp() override { ClickAt({5, 5}, 0, 0); }  // the pointer away from the dialog
 };
