@@ -706,7 +706,7 @@ void CreateControls(DialogForm& f)
 // Form_Load: every step runs even if an earlier one failed.
 void Form_Load(DialogForm& f)
 {
-    // 1. Centred across the screen, a third of the free height from the top.
+    // Centred across the screen, a third of the free height from the top.
     Guarded([&] {
         RECT outer;
         GetWindowRect(f.hwnd, &outer);
@@ -714,27 +714,27 @@ void Form_Load(DialogForm& f)
                                                   outer.right - outer.left, outer.bottom - outer.top);
         SetWindowPos(f.hwnd, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     });
-    // 2. Hover tracking of the three buttons.
+    // Hover tracking of the three buttons.
     Guarded([&] { f.Cmd_Set.Initialize(); });
     Guarded([&] { f.Cmd_Can.Initialize(); });
     Guarded([&] { f.Cmd_File.Initialize(); });
-    // 3. The panel's strip.
+    // The panel's strip.
     Guarded([&] { TilePanel(f); });
-    // 4.-6. The radio group and the enabled states of its two controls.
+    // The radio group and the enabled states of its two controls.
     Guarded([&] { EnableWindow(f.BGM_Repeat, FALSE); });
     const MusicControls controls = MusicControlsFor(BgmKind);
     Guarded([&] { ShowMarks(f, controls.selectedMark); });
     Guarded([&] { EnableWindow(f.BGM_Repeat, controls.repeatEnabled); });
     Guarded([&] { f.Cmd_File.Enabled(controls.fileEnabled); });
-    // 7. The repeat text, then the list.
+    // The repeat text, then the list.
     Guarded([&] {
         SetWindowTextW(f.BGM_Repeat, FromAnsi(FormatOptionalDigits(BgmRepeatTrack)).c_str());
         for (const std::string& entry : RepeatListEntries())
             SendMessageW(f.BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsi(entry).c_str()));
     });
-    // 8. The chosen file.
+    // The chosen file.
     Guarded([&] { SetWindowTextW(f.lbl_Fname, FromAnsi(BgmFile).c_str()); });
-    // 9.-10. The zoom from the pointer (the screen's corner when it cannot be read).
+    // The zoom from the pointer (the screen's corner when it cannot be read).
     Guarded([&] {
         POINT at;
         if (GetCursorPos(&at))
@@ -743,7 +743,7 @@ void Form_Load(DialogForm& f)
             ZoomPoint = {0, 0};
     });
     Guarded([&] { ZoomOpen(f.hwnd); });
-    // 11. The default pointer (nothing in this program changes it before).
+    // The default pointer (nothing in this program changes it before).
     Guarded([&] { SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))); });
 }
 
