@@ -1,6 +1,7 @@
 // The settings dialog in this process, for what Wine never does on its own:
 // a move to a monitor of another scale (WM_DPICHANGED, sent here the way
-// Windows sends it, with the suggested window rectangle).
+// Windows sends it, with the suggested window rectangle); and the link's
+// pointer, which only this process can read back.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,9 +29,32 @@ struct Seen {
     SIZE client = {};
     DialogRect set = {}, panel = {}, repeat = {}, mark = {};
     std::wstring repeatText;
+    POINT linkHotSpot = {-1, -1};
 };
 
-TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAtThatScale)
+// The hot spot of the pointer shown at the centre of a window.
+POINT HotSpotOver(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    SendInput(1, &in, sizeof in);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof cursor;
+    ICONINFO info = {};
+    if (!GetCursorInfo(&cursor) || !GetIconInfo(cursor.hCursor, &info))
+        return {-1, -1};
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    return {static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)};
+}
+
+TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAndTheLinkShowsTheHand)
 {
     BgmKind = 1;
     BgmRepeatTrack = 4;
@@ -63,6 +87,7 @@ TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAtThatS
         wchar_t text[16] = {};
         SendMessageW(GetDlgItem(panel, kIdBgmRepeat), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
         seen.repeatText = text;
+        seen.linkHotSpot = HotSpotOver(GetDlgItem(dialog, kIdLblUrl));
         PostMessageW(dialog, WM_CLOSE, 0, 0);
     });
     ShowSettingsDialog();
@@ -77,6 +102,9 @@ TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAtThatS
     EXPECT_EQ(seen.mark, ScaleToDpi(kImgBgm[1], 192));
     EXPECT_EQ(seen.repeatText, L"4");  // the values stay as they were
     EXPECT_EQ(BgmKind, 1);
+    // Over the link, the hand from the program's resources (hot spot 12, 10).
+    EXPECT_EQ(seen.linkHotSpot.x, 12);
+    EXPECT_EQ(seen.linkHotSpot.y, 10);
 }
 
 }  // namespace
