@@ -31,13 +31,14 @@ struct Decoded {
 };
 
 // Through the shared reader body, recording the messages. The file is copied
-// into an exact-size buffer so that any read past its end is caught.
+// into an exact-size buffer so that any read past its end is caught (an empty
+// file too: new[] of 0 bytes gives a real, unreadable block).
 Decoded Convert(const Bytes& file) {
     shown.clear();
-    auto* copy = static_cast<uint8_t*>(std::malloc(file.size() + 1));
+    auto* copy = new uint8_t[file.size()];
     std::copy(file.begin(), file.end(), copy);
     RgbImage* image = ConvertDibImage(copy, file.size(), Record);
-    std::free(copy);
+    delete[] copy;
     Decoded d;
     if (image != nullptr) {
         d.ok = true;
