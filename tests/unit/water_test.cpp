@@ -48,16 +48,13 @@ std::vector<std::pair<int, int>> FreshDrops() {
 
 using Points = std::vector<std::pair<int, int>>;
 
+// The runtime's own first twenty numbers after seeding with 1: the state
+// wraps modulo 2^32 from the second number on.
 TEST(WaterRandom, MatchesTheRuntimeSequenceFromSeedOne) {
     ResetWaterRandomForTesting();
-    const int32_t expected[] = {41, 18467, 6334, 26500, 19169};
+    const int32_t expected[] = {41,    18467, 6334,  26500, 19169, 15724, 11478, 29358, 26962, 24464,
+                                5705,  28145, 23281, 16827, 9961,  491,   2995,  11942, 4827,  5436};
     for (int32_t e : expected) EXPECT_EQ(WaterRandom(), e);
-    // The state wraps modulo 2^32 and results stay within 0..32767.
-    for (int k = 0; k < 100000; ++k) {
-        const int32_t n = WaterRandom();
-        ASSERT_GE(n, 0);
-        ASSERT_LE(n, 32767);
-    }
 }
 
 TEST(WaterGridInit, LaysOutTheFloorPlaneFlat) {
