@@ -5,7 +5,7 @@
 // The Windows-only procedures of the module are declared elsewhere:
 // FileExists, ZoomOpen, ZoomClose in launcher/startup/brinefold_b_win.h;
 // GetIni, PutIni, LoadSettings in launcher/settings/settings.h; Main in
-// launcher/startup/main.h.
+// launcher/startup/main.cpp.
 #pragma once
 
 #include <cstdint>
