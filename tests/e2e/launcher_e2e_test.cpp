@@ -5,120 +5,20 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
+
+#include "tests/support/files.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
-
-// The build passes the program's Linux path; Wine sees Linux paths on Z:.
-std::string BuiltLauncher()
-{
-    std::string path = BF_LAUNCHER_PATH;
-    if (!path.empty() && path[0] == '/') {
-        for (char& c : path)
-            if (c == '/')
-                c = '\\';
-        path = "Z:" + path;
-    }
-    return path;
-}
 
 constexpr char kRoot[] = "C:\\bf-launcher-e2e";
 constexpr char kWithRenderer[] = "C:\\bf-launcher-e2e\\with renderer";
 constexpr char kWithoutRenderer[] = "C:\\bf-launcher-e2e\\without";
 constexpr char kSnapshotFolder[] = "C:\\velkor";
 
-struct Launcher {
-    PROCESS_INFORMATION pi = {};
-
-    Launcher(const std::string& folder, const std::string& args)
-    {
-        std::string commandLine = "\"" + folder + "\\Brinefold.scr\"";
-        if (!args.empty())
-            commandLine += " " + args;
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            ADD_FAILURE() << "could not start " << commandLine;
-    }
-    ~Launcher()
-    {
-        if (!pi.hProcess)
-            return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 99);  // our own child, left over by a failed check
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-
-    // True when the program ended within the time, with its exit code.
-    bool Ended(DWORD ms, DWORD* code = nullptr)
-    {
-        if (!pi.hProcess || WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0)
-            return false;
-        if (code)
-            GetExitCodeProcess(pi.hProcess, code);
-        return true;
-    }
+struct Launcher : TestProcess {
+    Launcher(const std::string& folder, const std::string& args) : TestProcess(folder + "\\Brinefold.scr", args) {}
 };
-
-struct FoundBox {
-    DWORD pid;
-    HWND box;
-};
-
-BOOL CALLBACK FindBoxOf(HWND window, LPARAM param)
-{
-    auto* found = reinterpret_cast<FoundBox*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[32] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (pid == found->pid && std::string(cls) == "#32770" && IsWindowVisible(window)) {
-        found->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The message box of a process, once it shows.
-HWND WaitForMessageBox(const Launcher& launcher, DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        FoundBox found = {launcher.pi.dwProcessId, nullptr};
-        EnumWindows(FindBoxOf, reinterpret_cast<LPARAM>(&found));
-        if (found.box)
-            return found.box;
-        Sleep(50);
-    } while (GetTickCount() - start < ms);
-    return nullptr;
-}
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-struct BoxParts {
-    std::vector<std::wstring> statics;
-    int buttons = 0;
-};
-
-BOOL CALLBACK CollectParts(HWND child, LPARAM param)
-{
-    auto* parts = reinterpret_cast<BoxParts*>(param);
-    char cls[32] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextLengthW(child) > 0)
-        parts->statics.push_back(TextOf(child));
-    if (lstrcmpiA(cls, "Button") == 0 && IsWindowVisible(child))
-        ++parts->buttons;
-    return TRUE;
-}
 
 void EmptySnapshotFolder()
 {
@@ -148,16 +48,12 @@ protected:
         CreateDirectoryA(kRoot, nullptr);
         CreateDirectoryA(kWithRenderer, nullptr);
         CreateDirectoryA(kWithoutRenderer, nullptr);
-        const std::string built = BuiltLauncher();
-        ASSERT_TRUE(CopyFileA(built.c_str(), (std::string(kWithRenderer) + "\\Brinefold.scr").c_str(), FALSE)) << built;
-        ASSERT_TRUE(CopyFileA(built.c_str(), (std::string(kWithoutRenderer) + "\\Brinefold.scr").c_str(), FALSE));
+        ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kWithRenderer) + "\\Brinefold.scr"));
+        ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kWithoutRenderer) + "\\Brinefold.scr"));
         DeleteFileA((std::string(kWithoutRenderer) + "\\Brinefold.dll").c_str());
         // Start-up only checks that the renderer can be read; none of the
         // command lines used with this one starts it.
-        HANDLE dll = CreateFileA((std::string(kWithRenderer) + "\\Brinefold.dll").c_str(), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(dll, INVALID_HANDLE_VALUE);
-        CloseHandle(dll);
+        ASSERT_TRUE(WriteBytes(std::string(kWithRenderer) + "\\Brinefold.dll", ""));
     }
 };
 
@@ -169,14 +65,13 @@ TEST_F(LauncherE2E, AMissingRendererShowsTheMessageThenEnds)
         SCOPED_TRACE(args);
         EmptySnapshotFolder();
         Launcher launcher(kWithoutRenderer, args);
-        HWND box = WaitForMessageBox(launcher, 10000);
+        HWND box = WaitForProcessWindow(launcher.pi.dwProcessId, nullptr, L"#32770", 10000);
         ASSERT_NE(box, nullptr) << "no message box";
 
-        BoxParts parts;
-        EnumChildWindows(box, CollectParts, reinterpret_cast<LPARAM>(&parts));
-        ASSERT_EQ(parts.statics.size(), 1u);
-        EXPECT_EQ(parts.statics[0], L"Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！");
-        EXPECT_EQ(parts.buttons, 1);  // OK only
+        const MessageBoxParts parts = ReadMessageBox(box);
+        ASSERT_EQ(parts.texts.size(), 1u);
+        EXPECT_EQ(parts.texts[0], "Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！");
+        EXPECT_EQ(parts.buttons.size(), 1u);  // OK only
         EXPECT_EQ(TextOf(box), L"Brinefold");
         EXPECT_TRUE(SnapshotFolderExists());  // the folder comes before the check
 
@@ -205,21 +100,15 @@ TEST_F(LauncherE2E, APreviewNeedsNoRenderer)
 {
     EmptySnapshotFolder();
     Launcher launcher(kWithoutRenderer, "/p 0");
-    EXPECT_EQ(WaitForMessageBox(launcher, 1000), nullptr);
+    EXPECT_EQ(WaitForProcessWindow(launcher.pi.dwProcessId, nullptr, L"#32770", 1000), nullptr);
     EXPECT_FALSE(SnapshotFolderExists());  // nothing but the preview in preview mode
 }
 
 TEST_F(LauncherE2E, ASecondLauncherEndsAtOnceBesideAShowOrADialog)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "BfLauncherE2EStandIn";
-    RegisterClassA(&wc);
     for (const char* caption : {"Brinefold_Main", "<Brinefold>"}) {
         // A hidden window counts as much as a shown one.
-        HWND standIn = CreateWindowA(wc.lpszClassName, caption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                     wc.hInstance, nullptr);
+        HWND standIn = MakeHiddenWindow(caption);
         ASSERT_NE(standIn, nullptr);
         for (const char* args : {"/c", "/s", "/p 0"}) {
             SCOPED_TRACE(std::string(caption) + " " + args);
@@ -238,7 +127,7 @@ TEST_F(LauncherE2E, ASecondLauncherEndsAtOnceBesideAShowOrADialog)
 
 TEST(LauncherFile, DeclaresDpiAwarenessCommonControlsAndItsName)
 {
-    const std::string built = BuiltLauncher();
+    const std::string built = WindowsPath(BF_LAUNCHER_PATH);
     HMODULE file = LoadLibraryExA(built.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(file, nullptr);
 

@@ -9,81 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/win_test_support.h"
+
 namespace {
 
-// The build passes the program's Linux path; Wine sees Linux paths on Z:.
-std::string BuiltLauncher()
-{
-    std::string path = BF_LAUNCHER_PATH;
-    if (!path.empty() && path[0] == '/') {
-        for (char& c : path)
-            if (c == '/')
-                c = '\\';
-        path = "Z:" + path;
-    }
-    return path;
-}
-
-struct Launcher {
-    PROCESS_INFORMATION pi = {};
-
-    explicit Launcher(const std::string& args)
-    {
-        std::string commandLine = "\"";
-        commandLine += BuiltLauncher();
-        commandLine += "\" ";
-        commandLine += args;
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            ADD_FAILURE() << "could not start " << commandLine;
-    }
-    ~Launcher()
-    {
-        if (!pi.hProcess)
-            return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 99);  // our own child, left over by a failed check
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    Launcher(const Launcher&) = delete;
-    Launcher& operator=(const Launcher&) = delete;
-
-    // True when the program ended within the time, with exit code 0.
-    bool EndedCleanly(DWORD ms)
-    {
-        DWORD code = 1;
-        return pi.hProcess && WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0 &&
-               GetExitCodeProcess(pi.hProcess, &code) && code == 0;
-    }
+// The built launcher with these arguments.
+struct Launcher : TestProcess {
+    explicit Launcher(const std::string& args) : TestProcess(WindowsPath(BF_LAUNCHER_PATH), args) {}
 };
-
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&m);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
-}
-
-ATOM HostClass()
-{
-    static ATOM cls = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-        wc.lpszClassName = "BfPreviewE2EHost";
-        return RegisterClassA(&wc);
-    }();
-    return cls;
-}
 
 // Like the Display settings: a dialog-like frame with the monitor's screen as
 // a borderless child window somewhere inside it.
@@ -93,7 +26,15 @@ struct Host {
 
     Host(int x, int y, int w, int h)
     {
-        HostClass();
+        static const ATOM cls = [] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = DefWindowProcA;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+            wc.lpszClassName = "BfPreviewE2EHost";
+            return RegisterClassA(&wc);
+        }();
+        (void)cls;
         frame = CreateWindowExA(0, "BfPreviewE2EHost", "frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
                                 w + 60, h + 80, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         screen = CreateWindowExA(0, "BfPreviewE2EHost", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 30, 20, w, h,
@@ -119,14 +60,14 @@ struct Host {
     // The embedded preview, once it is there and shown.
     HWND WaitForPreview(DWORD ms) const
     {
-        const DWORD start = GetTickCount();
-        do {
-            HWND child = GetWindow(screen, GW_CHILD);
-            if (child && IsWindowVisible(child))
-                return child;
-            Pump(20);
-        } while (GetTickCount() - start < ms);
-        return nullptr;
+        HWND child = nullptr;
+        const bool shown = WaitUntil(
+            [&] {
+                child = GetWindow(screen, GW_CHILD);
+                return child && IsWindowVisible(child);
+            },
+            ms);
+        return shown ? child : nullptr;
     }
 };
 
@@ -135,43 +76,6 @@ DWORD ProcessOf(HWND window)
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     return pid;
-}
-
-struct ProcessWindows {
-    DWORD pid;
-    std::vector<HWND> windows;
-};
-
-// The top-level windows of a process.
-std::vector<HWND> TopLevelWindowsOf(DWORD pid)
-{
-    ProcessWindows found = {pid, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* f = reinterpret_cast<ProcessWindows*>(param);
-            if (ProcessOf(window) == f->pid)
-                f->windows.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.windows;
-}
-
-// The preview form of a launcher that has no host, once it is shown (its
-// last step, so its size is final by then).
-HWND WaitForHostlessForm(DWORD pid, DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window : TopLevelWindowsOf(pid)) {
-            char text[64] = {};
-            GetWindowTextA(window, text, sizeof text);
-            if (std::string(text) == "Preview Window" && IsWindowVisible(window))
-                return window;
-        }
-        Sleep(20);
-    } while (GetTickCount() - start < ms);
-    return nullptr;
 }
 
 void ExpectEmbedded(const Host& host, HWND preview, const Launcher& launcher)
@@ -188,7 +92,7 @@ void ExpectEmbedded(const Host& host, HWND preview, const Launcher& launcher)
     GetWindowTextA(preview, text, sizeof text);
     EXPECT_STREQ(text, "Preview Window");
     // Nothing of the launcher is left outside the host.
-    for (HWND window : TopLevelWindowsOf(launcher.pi.dwProcessId))
+    for (HWND window : TopWindows(launcher.pi.dwProcessId, nullptr, nullptr, false))
         EXPECT_FALSE(IsWindowVisible(window)) << "a visible top-level window of the launcher";
 }
 
@@ -237,11 +141,9 @@ TEST(PreviewE2E, TwoHostsGetTwoIndependentPreviews)
 
 TEST(PreviewE2E, EndsAtOnceBesideAShowOrADialog)
 {
-    HostClass();
     for (const char* caption : {"Brinefold_Main", "<Brinefold>"}) {
         SCOPED_TRACE(caption);
-        HWND standIn = CreateWindowExA(0, "BfPreviewE2EHost", caption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                       GetModuleHandleA(nullptr), nullptr);
+        HWND standIn = MakeHiddenWindow(caption);
         ASSERT_NE(standIn, nullptr);
         Host host(100, 60, 152, 112);
         Launcher launcher(host.Switch());
@@ -264,7 +166,8 @@ TEST(PreviewE2E, WithoutAValidHostNothingShowsAndACloseEndsIt)
     for (const std::string& args : {std::string("/p"), std::string("/p:x"), stale}) {
         SCOPED_TRACE(args);
         Launcher launcher(args);
-        HWND form = WaitForHostlessForm(launcher.pi.dwProcessId, 5000);
+        // Shown is its last step, so its size is final by then.
+        HWND form = WaitForProcessWindow(launcher.pi.dwProcessId, L"Preview Window", nullptr, 5000);
         ASSERT_NE(form, nullptr);
         RECT r;
         GetWindowRect(form, &r);

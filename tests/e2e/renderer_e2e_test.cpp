@@ -5,56 +5,30 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <memory>
 #include <string>
+
+#include "tests/support/bmp_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
 
 const char kSnapshot[] = "C:\\velkor\\Brinefold.bmp";
 
-// The build passes the program's Linux path; Wine sees Linux paths on Z:.
-std::string RendererPath() {
-    std::string path = BF_RENDERER_PATH;
-    if (!path.empty() && path[0] == '/') {
-        for (char& c : path) {
-            if (c == '/') c = '\\';
-        }
-        path = "Z:" + path;
-    }
-    return path;
-}
-
 // A small 24-bit bottom-up bitmap: enough for a texture, not what is tested here.
 void WriteSnapshot() {
     CreateDirectoryA("C:\\velkor", nullptr);
-    const int side = 8;
-    const int imageBytes = side * side * 3;  // 24-byte rows need no padding
-    unsigned char file[54 + side * side * 3] = {};
-    auto put32 = [&](int at, unsigned v) {
-        for (int k = 0; k < 4; ++k) file[at + k] = static_cast<unsigned char>(v >> (8 * k));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, sizeof(file));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, side);
-    put32(22, side);
-    file[26] = 1;
-    file[28] = 24;
-    put32(34, imageBytes);
-    for (int k = 54; k < static_cast<int>(sizeof(file)); ++k) file[k] = static_cast<unsigned char>(k);
-    FILE* f = std::fopen(kSnapshot, "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(file, 1, sizeof(file), f);
-    std::fclose(f);
+    const std::vector<uint8_t> file = bmp::Rgb24(8, 8, [](int x, int y) {
+        const uint32_t k = 54 + 24 * y + 3 * x;  // each byte its offset in the file
+        return (k + 2) % 256 << 16 | (k + 1) % 256 << 8 | k % 256;
+    });
+    ASSERT_TRUE(WriteBytes(kSnapshot, file));
 }
 
 void WriteEmptySnapshot() {
     CreateDirectoryA("C:\\velkor", nullptr);
-    FILE* f = std::fopen(kSnapshot, "wb");
-    ASSERT_NE(f, nullptr);
-    std::fclose(f);
+    ASSERT_TRUE(WriteBytes(kSnapshot, ""));
 }
 
 struct Mode {
@@ -74,72 +48,47 @@ void ExpectMode(const Mode& got, const Mode& want) {
     EXPECT_EQ(got.bits, want.bits);
 }
 
-// Polls for a visible top-level window until it shows or the time is up.
-// (The renderer's window exists a moment before it is shown.)
-HWND WaitForWindow(const char* className, const char* title, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        HWND window = FindWindowA(className, title);
-        if (window != nullptr && IsWindowVisible(window)) return window;
-        if (GetTickCount() - start > ms) return nullptr;
-        Sleep(20);
-    }
-}
-
 class RendererTest : public ::testing::Test {
 protected:
     void SetUp() override { original_ = CurrentMode(); }
 
     void TearDown() override {
-        if (process_.hProcess != nullptr) {
-            // A renderer left running would spoil the next test's screen.
-            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(process_.hProcess, 99);
-                WaitForSingleObject(process_.hProcess, 5000);
-            }
-            CloseHandle(process_.hProcess);
-            CloseHandle(process_.hThread);
-        }
+        process_.reset();  // a renderer left running would spoil the next test's screen
         DeleteFileA(kSnapshot);
     }
 
     void Start() {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        std::string path = RendererPath();
-        ASSERT_TRUE(CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process_))
-            << path << " error " << GetLastError();
+        process_ = std::make_unique<TestProcess>(WindowsPath(BF_RENDERER_PATH), "");
+        ASSERT_NE(process_->pi.hProcess, nullptr);
     }
 
     // The renderer's window, checked to be ours and to cover the 1024x768 screen.
     HWND StartAndFindWindow() {
         Start();
-        HWND window = WaitForWindow(nullptr, "Brinefold_VC", 10000);
+        // The renderer's window exists a moment before it is shown.
+        HWND window = WaitForWindow("Brinefold_VC", 10000, nullptr, true);
         EXPECT_NE(window, nullptr) << "no window titled Brinefold_VC";
         if (window == nullptr) return nullptr;
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        EXPECT_EQ(pid, process_.dwProcessId);
+        EXPECT_EQ(pid, process_->pi.dwProcessId);
         return window;
     }
 
     // The exit code once the process has ended, or -1 if it keeps running.
     long ExitCode(DWORD ms) {
-        if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return -1;
         DWORD code = 0;
-        GetExitCodeProcess(process_.hProcess, &code);
-        return static_cast<long>(code);
+        return process_->Ended(ms, &code) ? static_cast<long>(code) : -1;
     }
 
-    bool StillRunning(DWORD ms) { return WaitForSingleObject(process_.hProcess, ms) == WAIT_TIMEOUT; }
+    bool StillRunning(DWORD ms) { return !process_->Ended(ms); }
 
     void ExpectGoneAndModeRestored() {
         EXPECT_EQ(FindWindowA(nullptr, "Brinefold_VC"), nullptr);
         ExpectMode(CurrentMode(), original_);
     }
 
-    PROCESS_INFORMATION process_ = {};
+    std::unique_ptr<TestProcess> process_;
     Mode original_ = {};
 };
 
@@ -165,9 +114,7 @@ TEST_F(RendererTest, CoversTheScreenAndEndsOnEscapeWithZero) {
     PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     EXPECT_TRUE(StillRunning(300));
 
-    // A quick tap: key-down and key-up reach the queue together.
-    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    PostMessageA(window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    PostEscapeTap(window);
     EXPECT_EQ(ExitCode(5000), 0);
     ExpectGoneAndModeRestored();
 }
@@ -223,11 +170,11 @@ TEST_F(RendererTest, MissingSnapshotEndsQuietlyWithZero) {
 TEST_F(RendererTest, EmptySnapshotShowsTheOpenFailureThenEndsWithZero) {
     WriteEmptySnapshot();
     Start();
-    HWND box = WaitForWindow("#32770", "Error", 10000);
+    HWND box = WaitForWindow("Error", 10000, "#32770", true);
     ASSERT_NE(box, nullptr) << "no \"Error\" box";
     DWORD pid = 0;
     GetWindowThreadProcessId(box, &pid);
-    EXPECT_EQ(pid, process_.dwProcessId);
+    EXPECT_EQ(pid, process_->pi.dwProcessId);
     char text[256] = {};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));  // the message box's text
     EXPECT_STREQ(text, "Failed to open DIB file c:\\velkor\\Brinefold.bmp.\n");

@@ -8,17 +8,16 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "launcher/dialog/settings_dialog_core.h"
 #include "launcher/settings/settings.h"
+#include "tests/support/files.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
 
@@ -29,25 +28,6 @@ constexpr wchar_t kCaption[] = L"<Brinefold>";
 void Pause(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms = 5000)
-{
-    for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms); !done(); Pause(20))
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-    return true;
-}
-
-std::optional<std::string> ReadBytes(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return in ? std::optional<std::string>(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // A settings file as the profile calls write it, the keys as Shift-JIS bytes.
@@ -66,13 +46,6 @@ std::string Saved(const std::string& kind, const std::string& repeat, const std:
     return Ini(unblank(kind), unblank(repeat), file);
 }
 
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
 // What an edit field shows (GetWindowText does not ask another process).
 std::wstring ShownText(HWND control)
 {
@@ -83,28 +56,15 @@ std::wstring ShownText(HWND control)
 
 // ---------------------------------------------------------------- input
 
-POINT CentreOf(HWND window)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 // Moves the pointer there; with flags, presses and releases a button there.
 void ClickAt(POINT at, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP)
 {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    SendInput(1, &in, sizeof in);
+    Mouse(MOUSEEVENTF_MOVE, at.x, at.y);
     Pause(60);
     for (DWORD flags : {down, up}) {
         if (!flags)
             continue;
-        in.mi.dwFlags = flags;
-        SendInput(1, &in, sizeof in);
+        Mouse(flags);
         Pause(flags == down ? 40 : 120);
     }
 }
@@ -128,72 +88,15 @@ void Type(const std::wstring& text, WORD vk = 0)
 
 // ---------------------------------------------------------------- the program
 
-struct Launcher {
-    PROCESS_INFORMATION pi = {};
-
-    explicit Launcher(const std::string& args)
-    {
-        std::string commandLine = std::string("\"") + kFolder + "\\Brinefold.scr\" " + args;
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            ADD_FAILURE() << "could not start " << commandLine;
-    }
-    ~Launcher()
-    {
-        if (!pi.hProcess)
-            return;
-        if (!Ended(0))
-            TerminateProcess(pi.hProcess, 99);  // our own child, left over by a failed check
-        WaitForSingleObject(pi.hProcess, 5000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    bool Ended(DWORD ms, DWORD* code = nullptr) const
-    {
-        if (!pi.hProcess || WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0)
-            return false;
-        if (code)
-            GetExitCodeProcess(pi.hProcess, code);
-        return true;
-    }
+struct Launcher : TestProcess {
+    explicit Launcher(const std::string& args) : TestProcess(std::string(kFolder) + "\\Brinefold.scr", args) {}
 };
 
-// The visible top-level windows of a process (0: any) with this title and
+// The first visible top-level window of a launcher with this title and
 // class (null: any).
-std::vector<HWND> TopWindows(DWORD pid, const wchar_t* title, const wchar_t* cls = nullptr)
-{
-    struct Search {
-        DWORD pid;
-        const wchar_t* title;
-        const wchar_t* cls;
-        std::vector<HWND> found;
-    } s = {pid, title, cls, {}};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t cls[64] = {};
-            GetClassNameW(window, cls, 64);
-            if ((!s->pid || owner == s->pid) && IsWindowVisible(window) && (!s->title || TextOf(window) == s->title) &&
-                (!s->cls || std::wstring(cls) == s->cls))
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
 HWND WaitForWindow(const Launcher& launcher, const wchar_t* title, const wchar_t* cls = nullptr)
 {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        auto windows = TopWindows(launcher.pi.dwProcessId, title, cls);
-        found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr;
-    });
-    return found;
+    return WaitForProcessWindow(launcher.pi.dwProcessId, title, cls, 5000);
 }
 
 // What the screen shows over a window, grabbed once.
@@ -204,20 +107,7 @@ struct Screenshot {
     explicit Screenshot(HWND window)
     {
         GetWindowRect(window, &area);
-        const int w = area.right - area.left, h = area.bottom - area.top;
-        pixels.resize(static_cast<size_t>(w) * h);
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        BitBlt(dc, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-        SelectObject(dc, old);
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
+        pixels = ScreenPixels(area);
     }
     Rgb At(POINT p) const
     {
@@ -253,10 +143,12 @@ struct Dialog {
             return;
         panel = GetDlgItem(window, kIdPicC);
         // Shown and painted: the top line of the background is dark blue.
-        WaitUntil([&] {
-            Rgb c = Screenshot(window).At(Screen(2, 0));
-            return c.red < 10 && c.blue > 20;
-        });
+        WaitUntil(
+            [&] {
+                Rgb c = Screenshot(window).At(Screen(2, 0));
+                return c.red < 10 && c.blue > 20;
+            },
+            5000);
         Pause(150);
     }
     HWND Part(int id) const
@@ -290,12 +182,8 @@ class SettingsDialogE2E : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        // The build passes the program's Linux path; Wine sees it on Z:.
-        std::string built = std::string("Z:") + BF_LAUNCHER_PATH;
-        for (char& c : built)
-            c = c == '/' ? '\\' : c;
         CreateDirectoryA(kFolder, nullptr);
-        ASSERT_TRUE(CopyFileA(built.c_str(), (std::string(kFolder) + "\\Brinefold.scr").c_str(), FALSE)) << built;
+        ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kFolder) + "\\Brinefold.scr"));
         WriteBytes(std::string(kFolder) + "\\Brinefold.dll", "");  // start-up only checks it is there
         WriteBytes(std::string(kFolder) + "\\tune.wav", "RIFF");
         // No scaled display left over from an interrupted run.

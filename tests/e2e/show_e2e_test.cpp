@@ -14,105 +14,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/support/files.h"
+#include "tests/support/win_test_support.h"
 
-// The build passes Linux paths; Wine sees them on Z:.
-std::string WindowsPath(std::string path)
-{
-    if (!path.empty() && path[0] == '/') {
-        for (char& c : path)
-            if (c == '/')
-                c = '\\';
-        path = "Z:" + path;
-    }
-    return path;
-}
+namespace {
 
 constexpr char kRoot[] = "C:\\bf-show-e2e";
 constexpr char kReal[] = "C:\\bf-show-e2e\\real";          // the real renderer beside the launcher
 constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";   // the stand-in as Brinefold.dll
 constexpr char kSnapshot[] = "C:\\velkor\\Brinefold.bmp";
 
-void Copy(const std::string& from, const std::string& to)
-{
-    ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from << " -> " << to;
-}
-
-// Serves this thread's messages for a while: the pattern window must answer
-// what the renderer's display switch sends to every window, or the switch
-// waits for it.
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
-}
-
-// Runs until TerminateProcess in the destructor if a check left it behind.
-struct Process {
-    PROCESS_INFORMATION pi = {};
-
-    Process(const std::string& program, const std::string& args)
-    {
-        std::string commandLine = "\"" + program + "\"";
-        if (!args.empty())
-            commandLine += " " + args;
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            ADD_FAILURE() << "could not start " << commandLine;
-    }
-    ~Process()
-    {
-        if (!pi.hProcess)
-            return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    bool Ended(DWORD ms, DWORD* code = nullptr) const
-    {
-        if (!pi.hProcess)
-            return false;
-        const DWORD start = GetTickCount();
-        while (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
-            if (GetTickCount() - start >= ms)
-                return false;
-            Pump(1);
-        }
-        if (code)
-            GetExitCodeProcess(pi.hProcess, code);
-        return true;
-    }
-};
-
 // The stand-in renderer's schedule, inherited through the launcher.
 void StandInSchedule(const char* schedule)
 {
     SetEnvironmentVariableA("BF_STAND_IN", schedule);
-}
-
-HWND WaitForWindow(const char* title, DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND window = FindWindowA(nullptr, title))
-            return window;
-        if (GetTickCount() - start > ms)
-            return nullptr;
-        Pump(1);
-    }
 }
 
 // The pointer count of another thread: we join its input for a moment.
@@ -202,7 +120,10 @@ PointerCounts WatchThePointer(const std::string& launcher, const std::string& ar
     return counts;
 }
 
-// A picture on the whole screen whose every pixel tells where it is.
+// A picture on the whole screen whose every pixel tells where it is. The
+// waits (Pump, WaitForWindow, TestProcess::Ended) serve this thread's
+// messages: the pattern window must answer what the renderer's display switch
+// sends to every window, or the switch waits for it.
 COLORREF PatternAt(int x, int y)
 {
     return RGB(x & 0xFF, y & 0xFF, ((x >> 8) * 37 + (y >> 8) * 71 + 11) & 0xFF);
@@ -252,22 +173,10 @@ struct PatternWindow {
     ~PatternWindow() { DestroyWindow(window); }
 };
 
-std::vector<uint8_t> ReadFile(const char* path)
+uint32_t Le32(const std::string& b, size_t at)
 {
-    std::vector<uint8_t> bytes;
-    if (FILE* f = std::fopen(path, "rb")) {
-        uint8_t buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        std::fclose(f);
-    }
-    return bytes;
-}
-
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+    auto byte = [&](size_t k) { return static_cast<uint32_t>(static_cast<uint8_t>(b[at + k])); };
+    return byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
 }
 
 FILETIME LastWrite(const char* path)
@@ -284,11 +193,10 @@ protected:
         CreateDirectoryA(kRoot, nullptr);
         CreateDirectoryA(kReal, nullptr);
         CreateDirectoryA(kStandIn, nullptr);
-        const std::string launcher = WindowsPath(BF_LAUNCHER_PATH);
-        Copy(launcher, std::string(kReal) + "\\Brinefold.scr");
-        Copy(WindowsPath(BF_RENDERER_PATH), std::string(kReal) + "\\Brinefold.dll");
-        Copy(launcher, std::string(kStandIn) + "\\Brinefold.scr");
-        Copy(WindowsPath(BF_STAND_IN_PATH), std::string(kStandIn) + "\\Brinefold.dll");
+        ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kReal) + "\\Brinefold.scr"));
+        ASSERT_TRUE(CopyBuilt(BF_RENDERER_PATH, std::string(kReal) + "\\Brinefold.dll"));
+        ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kStandIn) + "\\Brinefold.scr"));
+        ASSERT_TRUE(CopyBuilt(BF_STAND_IN_PATH, std::string(kStandIn) + "\\Brinefold.dll"));
     }
     void TearDown() override { SetEnvironmentVariableA("BF_STAND_IN", nullptr); }
 
@@ -299,15 +207,12 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
 {
     // Last show's snapshot, to be replaced.
     CreateDirectoryA("C:\\velkor", nullptr);
-    if (FILE* f = std::fopen(kSnapshot, "wb")) {
-        std::fputs("old", f);
-        std::fclose(f);
-    }
+    WriteBytes(kSnapshot, "old");
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
 
     {
         PatternWindow pattern;
-        Process show(Launcher(kReal), "/s");
+        TestProcess show(Launcher(kReal), "/s");
         HWND form = WaitForWindow("Brinefold_Main", 10000);
         ASSERT_NE(form, nullptr) << "no show form";
         EXPECT_FALSE(IsWindowVisible(form));
@@ -316,7 +221,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
         ASSERT_NE(renderer, nullptr) << "the renderer's window did not appear";
 
         // The snapshot: the whole screen at its size, pixel for pixel.
-        const std::vector<uint8_t> file = ReadFile(kSnapshot);
+        const std::string file = ReadBytes(kSnapshot).value_or("");
         ASSERT_GE(file.size(), 54u);
         EXPECT_EQ(file[0], 'B');
         EXPECT_EQ(file[1], 'M');
@@ -330,7 +235,8 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
         std::string firstWrong;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                const uint8_t* p = &file[Le32(file, 10) + (h - 1 - y) * stride + x * 3];
+                const size_t at = Le32(file, 10) + (h - 1 - y) * stride + x * 3;
+                const auto* p = reinterpret_cast<const uint8_t*>(&file[at]);
                 const COLORREF want = PatternAt(x, y);
                 if (p[2] != GetRValue(want) || p[1] != GetGValue(want) || p[0] != GetBValue(want)) {
                     if (wrong++ == 0)
@@ -343,7 +249,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
         // A second show while this one runs ends at once and leaves the snapshot.
         const FILETIME written = LastWrite(kSnapshot);
         {
-            Process second(Launcher(kReal), "/S");
+            TestProcess second(Launcher(kReal), "/S");
             DWORD code = 1;
             EXPECT_TRUE(second.Ended(3000, &code)) << "a second show did not end";
             EXPECT_EQ(code, 0u);
@@ -353,8 +259,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
         EXPECT_FALSE(show.Ended(0));
 
         // Escape ends the renderer; the launcher follows at its next check.
-        PostMessageA(renderer, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-        PostMessageA(renderer, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+        PostEscapeTap(renderer);
         DWORD gone = GetTickCount();
         while (FindWindowA(nullptr, "Brinefold_VC") && GetTickCount() - gone < 10000)
             Pump(1);
@@ -384,7 +289,7 @@ TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
 TEST_F(ShowE2E, ClosingTheFormEndsTheShowAndLeavesTheRendererAlone)
 {
     StandInSchedule("0,4000");
-    Process show(Launcher(kStandIn), "/s");
+    TestProcess show(Launcher(kStandIn), "/s");
     HWND form = WaitForWindow("Brinefold_Main", 10000);
     ASSERT_NE(form, nullptr);
     ASSERT_NE(WaitForWindow("Brinefold_VC", 5000), nullptr);
@@ -409,7 +314,7 @@ TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
 {
     StandInSchedule("0,0");  // exits at once
     const DWORD start = GetTickCount();
-    Process show(Launcher(kStandIn), "/s");
+    TestProcess show(Launcher(kStandIn), "/s");
     DWORD code = 1;
     ASSERT_TRUE(show.Ended(3000, &code));
     const DWORD took = GetTickCount() - start;
@@ -423,7 +328,7 @@ TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)
     // Its window comes 1.5 s after its start (three checks later) and stays 0.8 s.
     StandInSchedule("1500,800");
     const DWORD start = GetTickCount();
-    Process show(Launcher(kStandIn), "/s");
+    TestProcess show(Launcher(kStandIn), "/s");
     EXPECT_FALSE(show.Ended(1800)) << "the show ended while the renderer was starting";
     EXPECT_NE(WaitForWindow("Brinefold_VC", 2000), nullptr);
     ASSERT_TRUE(show.Ended(4000));

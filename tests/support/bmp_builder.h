@@ -109,6 +109,22 @@ inline std::vector<uint8_t> PackRows(const std::vector<std::vector<uint32_t>>& r
     return out;
 }
 
+// A 24-bit bottom-up file, width x height, as a screen capture stores it:
+// pixel(x, y) gives 0x00RRGGBB, y = 0 the bottom row.
+template <typename PixelFn>
+std::vector<uint8_t> Rgb24(int32_t width, int32_t height, PixelFn pixel) {
+    std::vector<std::vector<uint32_t>> rows(static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) rows[static_cast<size_t>(y)].push_back(pixel(x, y));
+    }
+    Spec s;
+    s.width = width;
+    s.height = height;
+    s.bits = PackRows(rows, 24);
+    s.sizeImage = static_cast<uint32_t>(s.bits.size());
+    return Build(s);
+}
+
 // An RLE4/RLE8 stream, op by op (nothing is checked: malformed streams too).
 struct Rle {
     bool four = false;

@@ -8,10 +8,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 
 #include "launcher/controls/command.h"
 #include "launcher/resources/resource_ids.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
 
@@ -33,40 +33,6 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-void Pump(int ms) {
-    auto end = Clock::now() + std::chrono::milliseconds(ms);
-    do {
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (Clock::now() < end);
-}
-
-// Pumps messages until the condition holds; the milliseconds it took, or -1.
-int WaitFor(const std::function<bool()>& done, int timeoutMs = 1000) {
-    auto start = Clock::now();
-    while (!done()) {
-        if (Clock::now() - start > std::chrono::milliseconds(timeoutMs)) return -1;
-        Pump(2);
-    }
-    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
-void Mouse(DWORD flags, int x = 0, int y = 0) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-        in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    SendInput(1, &in, sizeof in);
 }
 
 COLORREF SkinPixel(CommandSkin skin, int x, int y) {
@@ -211,20 +177,20 @@ TEST_F(CommandWin, AtRestNormalFaceOverTheGradientWithAJapaneseCaption) {
 
 TEST_F(CommandWin, HoverPressAndReleaseRaiseClick) {
     MoveOver();
-    ASSERT_GE(WaitFor([&] { return FaceIs(CommandSkin::HighLight); }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return FaceIs(CommandSkin::HighLight); }, 1000));
     EXPECT_EQ(state().ButtonState, 2);
     ExpectBorderOf(CommandSkin::HighLight);
     ExpectGradient(true);
 
     Mouse(MOUSEEVENTF_LEFTDOWN);
-    ASSERT_GE(WaitFor([&] { return state().ButtonState == 4; }), 0);  // the press gave the focus
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 4; }, 1000));  // the press gave the focus
     EXPECT_EQ(GetFocus(), button.window());
     EXPECT_EQ(state().face, CommandSkin::Pressed);
     ExpectBorderOf(CommandSkin::Pressed);
     EXPECT_EQ(clicks, 0);
 
     Mouse(MOUSEEVENTF_LEFTUP);
-    ASSERT_GE(WaitFor([&] { return clicks == 1; }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return clicks == 1; }, 1000));
     EXPECT_EQ(state().face, CommandSkin::HighLightSelect);
     ExpectBorderOf(CommandSkin::HighLightSelect);
     Pump(150);
@@ -234,12 +200,12 @@ TEST_F(CommandWin, HoverPressAndReleaseRaiseClick) {
 
 TEST_F(CommandWin, LeaveHoverWithinATimerTick) {
     MoveOver();
-    ASSERT_GE(WaitFor([&] { return state().ButtonState == 2; }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 2; }, 1000));
     Pump(120);  // let a tick pass with the pointer over the button
     EXPECT_EQ(state().ButtonState, 2);
     auto left = Clock::now();
     MoveAway();
-    ASSERT_GE(WaitFor([&] { return state().ButtonState == 1; }), 0) << "the pointer left, the face stayed";
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 1; }, 1000)) << "the pointer left, the face stayed";
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - left).count();
     std::printf("leave-hover noticed %lld ms after the pointer left\n", static_cast<long long>(ms));
     EXPECT_LE(ms, 250);
@@ -250,9 +216,9 @@ TEST_F(CommandWin, LeaveHoverWithinATimerTick) {
 TEST_F(CommandWin, DraggedOffAndReleasedOutsideRaisesNoClick) {
     MoveOver();
     Mouse(MOUSEEVENTF_LEFTDOWN);
-    ASSERT_GE(WaitFor([&] { return state().ButtonState == 4; }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 4; }, 1000));
     MoveAway();
-    ASSERT_GE(WaitFor([&] { return state().ButtonState == 3; }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 3; }, 1000));
     ExpectBorderOf(CommandSkin::Selected);
     // Back over it while still holding: nothing changes.
     MoveOver();
@@ -269,7 +235,7 @@ TEST_F(CommandWin, DraggedOffAndReleasedOutsideRaisesNoClick) {
 
 TEST_F(CommandWin, DisabledShowsDisableAndRaisesNothing) {
     MoveOver();
-    ASSERT_GE(WaitFor([&] { return state().ButtonState == 2; }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 2; }, 1000));
     button.Enabled(false);
     EXPECT_EQ(state().face, CommandSkin::Disable);
     ExpectBorderOf(CommandSkin::Disable);
@@ -298,12 +264,12 @@ TEST_F(CommandWin, DisabledShowsDisableAndRaisesNothing) {
 TEST_F(CommandWin, RightButtonReachesTheParentAsWmCommand) {
     button.OnClick(nullptr);
     MoveOver();
-    ASSERT_GE(WaitFor([&] { return state().ButtonState == 2; }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 2; }, 1000));
     Mouse(MOUSEEVENTF_RIGHTDOWN);
     Pump(30);
     EXPECT_EQ(state().face, CommandSkin::HighLight);  // no pressed face
     Mouse(MOUSEEVENTF_RIGHTUP);
-    ASSERT_GE(WaitFor([&] { return host.commands == 1; }), 0);
+    ASSERT_TRUE(WaitUntil([&] { return host.commands == 1; }, 1000));
     EXPECT_EQ(host.lastId, kButtonId);
     EXPECT_EQ(clicks, 0);
 }

@@ -12,6 +12,7 @@
 
 #include "launcher/preview/preview_form.h"
 #include "launcher/startup/toolkit_win.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
 
@@ -42,17 +43,6 @@ LRESULT CALLBACK PanelProc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     return DefWindowProcA(window, msg, wp, lp);
-}
-
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&m);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
 }
 
 bool SaveScreenArea(const RECT& r, const char* path)

@@ -6,33 +6,18 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <vector>
 
 #include "launcher/preview/preview_form.h"
 #include "launcher/resources/resource_ids.h"
 #include "launcher/startup/brinefold_b.h"
 #include "launcher/startup/toolkit_win.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kPictureW = 152, kPictureH = 112;
 constexpr COLORREF kHostColour = RGB(255, 0, 255);  // shows wherever the preview does not reach
-
-void Pump(int ms)
-{
-    auto end = Clock::now() + std::chrono::milliseconds(ms);
-    do {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (Clock::now() < end);
-}
 
 // A magenta top-level window standing in for the Display settings' monitor.
 HWND MakeHost(int x, int y, int w, int h)
@@ -62,42 +47,12 @@ struct Pixels {
     uint32_t at(int x, int y) const { return px[static_cast<size_t>(y * w + x)]; }
 };
 
-Pixels ReadBitmap(HDC source, int x, int y, int w, int h)
-{
-    Pixels out;
-    out.w = w;
-    out.h = h;
-    out.px.resize(static_cast<size_t>(w * h));
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(source);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, source, x, y, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < out.px.size(); ++i)
-        out.px[i] = p[i] & 0xFFFFFF;
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
-    return out;
-}
-
 // What the screen shows over a window's rectangle.
 Pixels OnScreen(HWND window)
 {
     RECT r;
     GetWindowRect(window, &r);
-    HDC screen = GetDC(nullptr);
-    Pixels out = ReadBitmap(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    ReleaseDC(nullptr, screen);
-    return out;
+    return {r.right - r.left, r.bottom - r.top, ScreenPixels(r)};
 }
 
 const Pixels& ResourcePicture()
@@ -109,7 +64,7 @@ const Pixels& ResourcePicture()
         GetObjectA(bmp, sizeof info, &info);
         HDC dc = CreateCompatibleDC(nullptr);
         SelectObject(dc, bmp);
-        Pixels p = ReadBitmap(dc, 0, 0, info.bmWidth, info.bmHeight);
+        Pixels p{info.bmWidth, info.bmHeight, ReadPixels(dc, 0, 0, info.bmWidth, info.bmHeight)};
         DeleteDC(dc);
         DeleteObject(bmp);
         return p;

@@ -12,6 +12,7 @@
 #include "launcher/dialog/settings_dialog.h"
 #include "launcher/dialog/settings_dialog_core.h"
 #include "launcher/startup/brinefold_b.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
 
@@ -35,14 +36,8 @@ struct Seen {
 // The hot spot of the pointer shown at the centre of a window.
 POINT HotSpotOver(HWND window)
 {
-    RECT r;
-    GetWindowRect(window, &r);
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    SendInput(1, &in, sizeof in);
+    const POINT centre = CentreOf(window);
+    Mouse(MOUSEEVENTF_MOVE, centre.x, centre.y);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     CURSORINFO cursor = {};
     cursor.cbSize = sizeof cursor;

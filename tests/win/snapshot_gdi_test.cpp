@@ -18,6 +18,7 @@
 #include "renderer/snapshot.h"
 #include "renderer/snapshot_decode.h"
 #include "tests/support/bmp_builder.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -271,13 +272,6 @@ std::vector<Case> Corpus() {
     return corpus;
 }
 
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
 std::vector<std::string> messages;
 void Record(const char* text) { messages.emplace_back(text); }
 
@@ -300,7 +294,7 @@ TEST(SnapshotAgainstGdi, EveryLayoutDecodesAsGdiDoes) {
         std::free(inMemory->pixels);
         std::free(inMemory);
 
-        WriteFile(path, c.file);
+        EXPECT_TRUE(WriteBytes(path, c.file)) << path;
         RgbImage* image = ReadDibFile(path.c_str());
         ASSERT_NE(image, nullptr);
         const Bytes got(image->pixels, image->pixels + size_t(image->width) * image->height * 3);

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -15,6 +14,8 @@
 
 #include "renderer/snapshot.h"
 #include "tests/support/bmp_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/win_test_support.h"
 
 namespace {
 
@@ -24,24 +25,6 @@ struct Box {
     std::string text;
     std::vector<std::string> buttons;
 };
-
-struct Children {
-    std::string text;
-    std::vector<std::string> buttons;
-};
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
-    auto* found = reinterpret_cast<Children*>(param);
-    char cls[64] = {}, text[2048] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    GetWindowTextA(child, text, sizeof text);
-    if (lstrcmpiA(cls, "Button") == 0) {
-        found->buttons.emplace_back(text);
-    } else if (lstrcmpiA(cls, "Static") == 0 && text[0] != '\0') {
-        found->text = text;
-    }
-    return TRUE;
-}
 
 // Closes every "Error" box of this process while it runs.
 class BoxWatcher {
@@ -68,11 +51,10 @@ class BoxWatcher {
                 Sleep(10);
                 continue;
             }
-            Children found;
-            EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&found));
+            const MessageBoxParts found = ReadMessageBox(box);
             {
                 std::lock_guard<std::mutex> lock(mutex);
-                boxes.push_back({found.text, found.buttons});
+                boxes.push_back({found.texts.empty() ? "" : found.texts.back(), found.buttons});
             }
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             for (int k = 0; k < 200 && IsWindow(box); ++k) Sleep(10);
@@ -102,10 +84,7 @@ class SnapshotMessages : public testing::Test {
     }
     std::string File(const char* name, const Bytes& bytes) {
         const std::string path = Path(name);
-        FILE* f = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(f, nullptr);
-        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
+        EXPECT_TRUE(WriteBytes(path, bytes)) << path;
         return path;
     }
     // The loader's result; a returned image is freed as the scene frees it.
