@@ -18,12 +18,20 @@
 
 namespace {
 
-// rtcShell starts a copy of this program with this variable set: it then
-// ends at once with a known code instead of running the tests.
+// rtcShell starts a copy of this program with this variable set to a file
+// name: the copy writes its own command line there and ends at once with a
+// known code instead of running the tests.
 constexpr char kChildVariable[] = "BF_LAUNCHER_TEST_CHILD";
 [[maybe_unused]] const bool kIsChild = [] {
-    if (GetEnvironmentVariableA(kChildVariable, nullptr, 0) > 0)
+    char marker[MAX_PATH] = {};
+    if (GetEnvironmentVariableA(kChildVariable, marker, sizeof marker) > 0) {
+        HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const char* line = GetCommandLineA();
+        DWORD written = 0;
+        WriteFile(file, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
+        CloseHandle(file);
         ExitProcess(7);
+    }
     return false;
 }();
 
@@ -279,10 +287,19 @@ TEST(Toolkit, RtcShellStartsAProgramWithBlanksInItsPath)
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     ASSERT_TRUE(CopyFileA(self, program.c_str(), FALSE));
 
-    SetEnvironmentVariableA(kChildVariable, "1");
+    const std::string marker = folder + "\\started.txt";
+    DeleteFileA(marker.c_str());
+    SetEnvironmentVariableA(kChildVariable, marker.c_str());
     const int32_t pid = rtcShell(program, 1);
     SetEnvironmentVariableA(kChildVariable, nullptr);
     ASSERT_NE(pid, 0);
+
+    // The child ran, with its quoted path as its whole command line: no
+    // arguments, and the blanks kept inside its own name.
+    std::string line;
+    for (int i = 0; i < 100 && (line = ReadBytes(marker)).empty(); ++i)
+        Sleep(100);
+    EXPECT_EQ(line, "\"" + program + "\"");
 
     HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
     if (child) {  // it may already be gone
@@ -296,6 +313,7 @@ TEST(Toolkit, RtcShellStartsAProgramWithBlanksInItsPath)
 
     for (int i = 0; i < 50 && !DeleteFileA(program.c_str()); ++i)
         Sleep(100);
+    DeleteFileA(marker.c_str());
     RemoveDirectoryA(folder.c_str());
 }
 
