@@ -93,6 +93,9 @@ TEST_F(LauncherE2E, PasswordAndUnknownSwitchesEndSilently)
         EXPECT_TRUE(launcher.Ended(5000, &code));
         EXPECT_EQ(code, 0u);
         EXPECT_TRUE(SnapshotFolderExists());
+        // A show would end as quietly (this renderer cannot start), but only
+        // after writing its snapshot.
+        EXPECT_EQ(GetFileAttributesA("C:\\velkor\\Brinefold.bmp"), INVALID_FILE_ATTRIBUTES) << "a show ran";
     }
 }
 
