@@ -15,6 +15,8 @@
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/files.h"
 #include "tests/unit/osmesa_surface.h"
 
 namespace {
@@ -27,33 +29,9 @@ std::string WriteSnapshot(int width, int height) {
     const fs::path path = fs::temp_directory_path() /
                           ("bf_scene_bench_" + std::to_string(getpid()) + "_" +
                            std::to_string(width) + "x" + std::to_string(height) + ".bmp");
-    const int rowBytes = (width * 3 + 3) & ~3;
-    std::vector<uint8_t> file(54 + static_cast<size_t>(rowBytes) * height, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int k = 0; k < 4; ++k) file[at + k] = static_cast<uint8_t>(v >> (8 * k));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &file[54 + static_cast<size_t>(y) * rowBytes + x * 3];
-            p[0] = static_cast<uint8_t>(x ^ y);
-            p[1] = static_cast<uint8_t>(x / 8);
-            p[2] = static_cast<uint8_t>(y / 4);
-        }
-    }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f != nullptr) {
-        std::fwrite(file.data(), 1, file.size(), f);
-        std::fclose(f);
-    }
+    WriteBytes(path.string(), bmp::Rgb24(width, height, [](int x, int y) {
+                   return static_cast<uint32_t>((y / 4 & 0xFF) << 16 | (x / 8 & 0xFF) << 8 | ((x ^ y) & 0xFF));
+               }));
     return path.string();
 }
 

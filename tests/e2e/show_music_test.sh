@@ -33,15 +33,8 @@ settings() { # KIND FILE
     "$1" "$2" >"$folder/Brinefold.ini"
 }
 
-# The recording as one character per tenth of a second: '#' sound, '.' silence.
-levels() {
-  sox "$1" -t dat - remix 1 | awk '
-    /^;/ { next }
-    { sum += $2 * $2; n++ }
-    n == 4410 { printf "%s", (sqrt(sum / n) > 0.05 ? "#" : "."); sum = 0; n = 0 }
-    END { print "" }'
-}
-count() { local s=${1//[^#]/}; echo ${#s}; }
+# levels, count: a recording read in tenths of a second.
+source "$(dirname "$0")/../support/sound.sh"
 
 # show NAME WINDOW_MS TAIL_S: one show of the real launcher (/s) whose renderer
 # window lasts WINDOW_MS, recorded from before its start to TAIL_S seconds

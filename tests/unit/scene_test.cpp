@@ -10,13 +10,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/files.h"
 #include "tests/unit/osmesa_surface.h"
 
 namespace {
@@ -30,35 +31,11 @@ struct Colour {
 // A 24-bit bottom-up Windows bitmap; pixel(x, y) with y = 0 the bottom row.
 template <typename PixelFn>
 void WriteBmp(const fs::path& path, int width, int height, PixelFn pixel) {
-    const int rowBytes = (width * 3 + 3) & ~3;
-    const uint32_t imageBytes = static_cast<uint32_t>(rowBytes * height);
-    std::vector<uint8_t> file(54 + imageBytes, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int k = 0; k < 4; ++k) file[at + k] = static_cast<uint8_t>(v >> (8 * k));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    file[26] = 1;   // planes
-    file[28] = 24;  // bits per pixel
-    put32(34, imageBytes);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Colour c = pixel(x, y);
-            uint8_t* p = &file[54 + static_cast<size_t>(y) * rowBytes + x * 3];
-            p[0] = static_cast<uint8_t>(c.b);
-            p[1] = static_cast<uint8_t>(c.g);
-            p[2] = static_cast<uint8_t>(c.r);
-        }
-    }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(file.data(), 1, file.size(), f);
-    std::fclose(f);
+    const std::vector<uint8_t> file = bmp::Rgb24(width, height, [&](int x, int y) {
+        const Colour c = pixel(x, y);
+        return static_cast<uint32_t>(c.r << 16 | c.g << 8 | c.b);
+    });
+    ASSERT_TRUE(WriteBytes(path.string(), file)) << path;
 }
 
 // The test picture: the bottom quarter one colour, the rest another (only a

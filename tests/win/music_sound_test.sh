@@ -20,15 +20,8 @@ cp "$work/tone.wav" "$work/my music/waves.wav"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# The recording as one character per tenth of a second: '#' sound, '.' silence.
-levels() {
-  sox "$1" -t dat - remix 1 | awk '
-    /^;/ { next }
-    { sum += $2 * $2; n++ }
-    n == 4410 { printf "%s", (sqrt(sum / n) > 0.05 ? "#" : "."); sum = 0; n = 0 }
-    END { print "" }'
-}
-count() { local s=${1//[^#]/}; echo ${#s}; }                 # tenths with sound
+# levels, count: a recording read in tenths of a second.
+source "$here/tests/support/sound.sh"
 runs() { tr -s '.' ' ' <<<"$1" | wc -w; }                     # separate stretches of sound
 longest() { tr -s '.' '\n' <<<"$1" | awk '{ if (length > m) m = length } END { print m + 0 }'; }
 
