@@ -3,6 +3,7 @@
 #include "launcher/startup/brinefold_b.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <map>
 #include <set>
@@ -39,13 +40,33 @@ protected:
     FakeDisk disk;
 };
 
+// The key names as a Japanese system writes them: the code page 932 bytes of
+// the names, converted here by the C library rather than copied from the code.
+std::string CodePage932(const std::string& utf8)
+{
+    iconv_t convert = iconv_open("CP932", "UTF-8");
+    if (convert == reinterpret_cast<iconv_t>(-1))
+        return "(no CP932 conversion)";
+    std::string in = utf8;
+    std::string out(in.size() * 2, '\0');
+    char* from = in.data();
+    char* to = out.data();
+    size_t fromLeft = in.size(), toLeft = out.size();
+    const size_t done = iconv(convert, &from, &fromLeft, &to, &toLeft);
+    iconv_close(convert);
+    if (done == static_cast<size_t>(-1))
+        return "(not convertible)";
+    out.resize(out.size() - toLeft);
+    return out;
+}
+
 }  // namespace
 
 TEST(SettingsKeys, ExactShiftJisBytes)
 {
-    EXPECT_EQ(std::string(kKeyBgmKind), "\x42\x47\x4D\x8B\xE6\x95\xAA");
-    EXPECT_EQ(std::string(kKeyBgmRepeatTrack), "\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4");
-    EXPECT_EQ(std::string(kKeyBgmFile), "\x42\x47\x4D\xCC\xA7\xB2\xD9");
+    EXPECT_EQ(std::string(kKeyBgmKind), CodePage932("BGM区分"));
+    EXPECT_EQ(std::string(kKeyBgmRepeatTrack), CodePage932("BGMﾘﾋﾟｰﾄ"));
+    EXPECT_EQ(std::string(kKeyBgmFile), CodePage932("BGMﾌｧｲﾙ"));
     EXPECT_EQ(SettingsFilePath("C:\\Savers"), "C:\\Savers\\Brinefold.ini");
     EXPECT_EQ(SettingsFilePath("C:\\"), "C:\\Brinefold.ini");
 }
