@@ -237,7 +237,15 @@ void Apply(CommandWindow& cw) {
     if (cw.core.timerOn && !cw.timerSet)
         cw.timerSet = SetTimer(cw.hwnd, kTmrMouse, kTmrMouseInterval, nullptr) != 0;
     bool enabled = cw.core.Enabled != kFalse;
-    if ((IsWindowEnabled(cw.hwnd) != FALSE) != enabled) EnableWindow(cw.hwnd, enabled);
+    if ((IsWindowEnabled(cw.hwnd) != FALSE) != enabled) {
+        EnableWindow(cw.hwnd, enabled);
+        // Disabling the window took its focus, unseen by the core (a disabled
+        // button ignores focus). Enabled again without the focus, it must not
+        // go on as focused: its next press would give it the focus from state
+        // 4, land in state 3 and raise no Click.
+        if (enabled && (cw.core.ButtonState == 3 || cw.core.ButtonState == 4) && GetFocus() != cw.hwnd)
+            cw.core.UserControl_LostFocus();
+    }
     if (!cw.font || !(cw.fontMadeFor == cw.core.font)) {
         HFONT made = MakeFont(cw.core.font);
         if (made) {

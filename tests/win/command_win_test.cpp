@@ -261,6 +261,27 @@ TEST_F(CommandWin, DisabledShowsDisableAndRaisesNothing) {
     ExpectBorderOf(CommandSkin::Normal);
 }
 
+TEST_F(CommandWin, AFocusedButtonDisabledAndEnabledAgainClicksAtTheFirstClick) {
+    // Disabling the window takes its focus; enabled again, the button must
+    // not go on as focused, or the press that gives it the focus back ends
+    // in state 3 and its release raises nothing.
+    SetFocus(button.window());
+    ASSERT_EQ(state().ButtonState, 3);
+    button.Enabled(false);
+    EXPECT_NE(GetFocus(), button.window());
+    button.Enabled(true);
+    EXPECT_EQ(state().ButtonState, 1);
+    ExpectBorderOf(CommandSkin::Normal);
+
+    MoveOver();
+    ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 2; }, 1000));
+    EXPECT_EQ(state().face, CommandSkin::HighLight);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(WaitUntil([&] { return clicks == 1; }, 1000)) << "the first click was swallowed";
+    EXPECT_EQ(state().ButtonState, 4);
+}
+
 TEST_F(CommandWin, RightButtonReachesTheParentAsWmCommand) {
     button.OnClick(nullptr);
     MoveOver();
