@@ -539,14 +539,29 @@ void ShowMarks(DialogForm& f, int selected)
         SetLabelPicture(f.Img_BGM[selected], f.Img_Ra[1]);
 }
 
-// A disabled control keeps no focus: it moves on to the next that can take it.
-void KeepFocusUsable(DialogForm& f)
+// A disabled control keeps no focus: it moves on to the next control of the
+// focus order that can take it. Disabling the control that had the focus
+// (hadFocus: it, or a part of it such as the drop-down's text field) has
+// left no focus at all by now, and the keys would reach nothing.
+void KeepFocusUsable(DialogForm& f, HWND hadFocus)
 {
-    HWND focus = GetFocus();
-    if (focus && focus != f.hwnd && IsChild(f.hwnd, focus) && !IsWindowEnabled(focus)) {
-        HWND next = GetNextDlgTabItem(f.hwnd, focus, FALSE);
-        if (next && IsWindowEnabled(next))
-            SetFocus(next);
+    if (!hadFocus)
+        return;
+    const HWND order[] = {f.BGM_Repeat, f.Cmd_File.window(), f.Cmd_Set.window(), f.Cmd_Can.window()};
+    constexpr int n = 4;
+    for (int i = 0; i < n; ++i) {
+        if (!order[i] || (order[i] != hadFocus && !IsChild(order[i], hadFocus)))
+            continue;
+        if (IsWindowEnabled(order[i]))
+            return;
+        for (int k = 1; k < n; ++k) {
+            const HWND next = order[(i + k) % n];
+            if (next && IsWindowEnabled(next)) {
+                SetFocus(next);
+                return;
+            }
+        }
+        return;
     }
 }
 
@@ -555,10 +570,11 @@ void ChooseMusic(DialogForm& f, int16_t kind)
 {
     BgmKind = kind;
     const MusicControls controls = MusicControlsFor(kind);
+    const HWND hadFocus = GetFocus();
     Guarded([&] { ShowMarks(f, controls.selectedMark); });
     Guarded([&] { EnableWindow(f.BGM_Repeat, controls.repeatEnabled); });
     Guarded([&] { f.Cmd_File.Enabled(controls.fileEnabled); });
-    Guarded([&] { KeepFocusUsable(f); });
+    Guarded([&] { KeepFocusUsable(f, hadFocus); });
 }
 
 // The chosen path as the settings keep it: in the ANSI code page, short

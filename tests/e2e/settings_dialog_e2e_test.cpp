@@ -325,6 +325,12 @@ TEST_F(SettingsDialogE2E, ATypedTrackIsSavedWhateverTheKindAndANonNumberAsZero)
         EXPECT_EQ(ShownText(d.repeat()), c.typed);
         ClickAt(CentreOf(d.mark(0)));  // "なし" by its mark: the typed text stays
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(d.repeat()); }, 2000));
+        // Disabled, the drop-down lost the focus; the next control of the
+        // focus order that can take it has it, so the keys still reach one.
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(d.window, nullptr), &gui));
+        EXPECT_EQ(gui.hwndFocus, d.Part(kIdCmdSet));
         d.Press(kIdCmdSet);
         ASSERT_TRUE(launcher.Ended(5000));
         EXPECT_EQ(ReadBytes(kIni), Saved(" 0", c.saved, ""));
