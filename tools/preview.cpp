@@ -3,10 +3,12 @@
 #include "tools/preview.h"
 
 #include <GL/osmesa.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
@@ -41,8 +43,12 @@ bool DrawPreview(Image& out) {
     if (!context) return false;
     bool ok = OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, w, h);
 
-    std::string floorPath =
-        (std::filesystem::temp_directory_path() / "brinefold_preview_floor.bmp").string();
+    // A name of this process's own: the temp folder is shared with other runs
+    // and other users, whose files there may be neither ours to replace nor
+    // to delete.
+    std::string floorPath = (std::filesystem::temp_directory_path() /
+                             ("brinefold_preview_floor_" + std::to_string(getpid()) + ".bmp"))
+                                .string();
     ok = ok && WriteFloorPicture(floorPath);
     floorSnapshotPath = floorPath.c_str();
 

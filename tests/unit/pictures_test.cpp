@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -56,6 +57,18 @@ TEST(Pictures, PreviewIsBlueWaterOverBlackGround) {
     EXPECT_GT(water.b, water.r + 40);
     EXPECT_GT(water.b, 100);
     EXPECT_EQ(ground, (Rgba{0, 0, 0, 255}));
+}
+
+TEST(Pictures, PreviewDrawsWhateverOtherRunsLeftInTheTempFolder) {
+    // The temp folder is shared: what another run (another user's, or one that
+    // crashed) left there under the name this tool once used must not stop it.
+    namespace fs = std::filesystem;
+    const fs::path left = fs::temp_directory_path() / "brinefold_preview_floor.bmp";
+    std::error_code ec;
+    const bool made = fs::create_directory(left, ec);
+    Image img;
+    EXPECT_TRUE(DrawPreview(img));
+    if (made) fs::remove(left, ec);
 }
 
 TEST(Pictures, SkinBordersStretchWithoutDistortion) {
