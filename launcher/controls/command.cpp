@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "launcher/controls/gothic_face.h"
 #include "launcher/resources/resource_ids.h"
 
 namespace {
@@ -76,42 +77,15 @@ HBITMAP Skin(CommandSkin skin) {
     return skins[static_cast<int>(skin)];
 }
 
-int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool FaceInstalled(const std::wstring& face) {
-    if (face.empty() || face.size() >= LF_FACESIZE) return false;
-    LOGFONTW lf{};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    face.copy(lf.lfFaceName, face.size());
-    bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
-    return found;
-}
-
 // The caption font. The stored layouts name "ＭＳ Ｐゴシック"; where that face
-// is missing (any system without Japanese fonts, Wine) another proportional
-// Gothic face keeps Japanese captions readable.
+// is missing, another installed Gothic face stands in for it, and for any
+// other missing face asked for in the Japanese character set.
 HFONT MakeFont(const FontSpec& spec) {
-    static const wchar_t* const kGothicFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic",
-                                                   L"IPAPGothic", L"IPAGothic"};
     std::wstring wanted = Widen(spec.name);
     std::wstring face = wanted;
-    if (!FaceInstalled(wanted)) {
-        bool gothic = false;
-        for (const wchar_t* g : kGothicFaces) gothic = gothic || wanted == g;
-        if (gothic || spec.charset == SHIFTJIS_CHARSET) {
-            for (const wchar_t* g : kGothicFaces)
-                if (FaceInstalled(g)) {
-                    face = g;
-                    break;
-                }
-        }
-    }
+    if (!FaceInstalled(wanted) && (IsGothicFace(wanted) || spec.charset == SHIFTJIS_CHARSET) &&
+        !InstalledGothicFace().empty())
+        face = InstalledGothicFace();
     HDC screen = GetDC(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);

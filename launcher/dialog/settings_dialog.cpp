@@ -11,6 +11,7 @@
 #include "launcher/dialog/settings_dialog.h"
 
 #include "launcher/controls/command.h"
+#include "launcher/controls/gothic_face.h"
 #include "launcher/dialog/label_win.h"
 #include "launcher/dialog/settings_dialog_core.h"
 #include "launcher/resources/resource_ids.h"
@@ -131,35 +132,13 @@ SIZE OuterSize(int clientWidth, int clientHeight, UINT dpi)
 
 // ---------------------------------------------------------------- fonts
 
-int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
-{
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool FaceInstalled(const wchar_t* face)
-{
-    LOGFONTW lf = {};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-    bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
-    return found;
-}
-
 // The layout names "ＭＳ Ｐゴシック"; where it is missing, another proportional
 // Gothic face keeps the Japanese texts readable.
 const wchar_t* GothicFace()
 {
-    static const wchar_t* face = [] {
-        for (const wchar_t* candidate : {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic", L"IPAGothic"})
-            if (FaceInstalled(candidate))
-                return candidate;
-        return L"ＭＳ Ｐゴシック";  // let the font mapper choose by the character set
-    }();
-    return face;
+    const std::wstring& installed = InstalledGothicFace();
+    return installed.empty() ? L"ＭＳ Ｐゴシック"  // let the font mapper choose by the character set
+                             : installed.c_str();
 }
 
 constexpr double kFontPoints = 9.75;

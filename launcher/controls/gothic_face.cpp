@@ -1,0 +1,41 @@
+#include "launcher/controls/gothic_face.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr const wchar_t* kGothicFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic", L"IPAGothic"};
+
+int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+}  // namespace
+
+bool FaceInstalled(const std::wstring& face) {
+    if (face.empty() || face.size() >= LF_FACESIZE) return false;
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    face.copy(lf.lfFaceName, face.size());
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+bool IsGothicFace(const std::wstring& face) {
+    for (const wchar_t* gothic : kGothicFaces)
+        if (face == gothic) return true;
+    return false;
+}
+
+const std::wstring& InstalledGothicFace() {
+    static const std::wstring face = [] {
+        for (const wchar_t* gothic : kGothicFaces)
+            if (FaceInstalled(gothic)) return std::wstring(gothic);
+        return std::wstring();
+    }();
+    return face;
+}
