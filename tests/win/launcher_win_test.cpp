@@ -7,13 +7,12 @@
 #include "launcher/startup/brinefold_b_win.h"
 #include "launcher/startup/runtime.h"
 #include "launcher/startup/toolkit_win.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace {
@@ -34,17 +33,6 @@ constexpr char kChildVariable[] = "BF_LAUNCHER_TEST_CHILD";
     }
     return false;
 }();
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Removes a folder tree (test folders only).
 void RemoveTree(const std::string& folder)
@@ -106,7 +94,7 @@ TEST_F(LauncherWin, PutIniWritesTheJapaneseKeysByteForByte)
     EXPECT_NE(LastResult, 0);
     // HACK: Wine's profile writer drops the blank that leads a value (" 2"
     // is stored as "2"); Windows keeps it. Both read back as the number.
-    std::string bytes = ReadBytes(ini);
+    std::string bytes = ReadBytes(ini).value_or("");
     for (size_t at; (at = bytes.find("= ")) != std::string::npos;)
         bytes.erase(at + 1, 1);
     EXPECT_EQ(bytes,
@@ -122,7 +110,7 @@ TEST_F(LauncherWin, PutIniWritesTheJapaneseKeysByteForByte)
     // Writing a key again replaces its value in place.
     Put(kKeyBgmKind, NumberText(-1));
     EXPECT_EQ(GetIni(kSettingsSection, kKeyBgmKind, ini), "-1");
-    EXPECT_EQ(ReadBytes(ini).find("BGM\x8B\xE6\x95\xAA=-1\r\n"), std::string("[Section]\r\n").size());
+    EXPECT_EQ(ReadBytes(ini).value_or("").find("BGM\x8B\xE6\x95\xAA=-1\r\n"), std::string("[Section]\r\n").size());
 }
 
 TEST_F(LauncherWin, AFileWrittenOnAJapaneseSystemLoads)
@@ -297,7 +285,7 @@ TEST(Toolkit, RtcShellStartsAProgramWithBlanksInItsPath)
     // The child ran, with its quoted path as its whole command line: no
     // arguments, and the blanks kept inside its own name.
     std::string line;
-    for (int i = 0; i < 100 && (line = ReadBytes(marker)).empty(); ++i)
+    for (int i = 0; i < 100 && (line = ReadBytes(marker).value_or("")).empty(); ++i)
         Sleep(100);
     EXPECT_EQ(line, "\"" + program + "\"");
 
