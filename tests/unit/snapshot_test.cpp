@@ -14,6 +14,7 @@
 #include "renderer/snapshot.h"
 #include "renderer/snapshot_decode.h"
 #include "tests/support/bmp_builder.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -62,13 +63,6 @@ std::string TempPath(const char* name) {
     return testing::TempDir() + "snapshot_" + std::to_string(getpid()) + "_" + name;
 }
 
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
 class SnapshotTest : public testing::Test {
    protected:
     void SetUp() override {
@@ -82,7 +76,7 @@ class SnapshotTest : public testing::Test {
     }
     std::string File(const char* name, const Bytes& bytes) {
         files.push_back(TempPath(name));
-        WriteFile(files.back(), bytes);
+        EXPECT_TRUE(WriteBytes(files.back(), bytes)) << files.back();
         return files.back();
     }
     std::vector<std::string> files;
