@@ -7,6 +7,8 @@
 // snapshot reader may show its "Error" box), or keep any clock.
 #include <windows.h>
 
+#include <cstddef>
+
 #include "renderer/scene.h"
 #include "renderer/water.h"
 
@@ -93,7 +95,9 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     moduleHandle = module;
 
     DEVMODEA mode = {};
-    mode.dmSize = sizeof(mode);
+    // The classic 148-byte record, without the panning fields newer headers add.
+    static_assert(offsetof(DEVMODEA, dmPanningWidth) == 148);
+    mode.dmSize = offsetof(DEVMODEA, dmPanningWidth);
     mode.dmPelsWidth = static_cast<DWORD>(width);
     mode.dmPelsHeight = static_cast<DWORD>(height);
     mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);

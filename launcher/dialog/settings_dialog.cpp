@@ -71,14 +71,20 @@ std::optional<std::string> ExactAnsi(const std::wstring& text)
 {
     if (text.empty())
         return std::string();
+    // HACK: with UTF-8 as the system code page (Windows' "Use Unicode UTF-8 for worldwide
+    // language support") the call refuses both the best-fit flag and the lost-character
+    // report; every character fits there, so only broken text (a lone surrogate) is refused.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL lossy = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, &lossy);
+    BOOL* lossReport = utf8 ? nullptr : &lossy;
+    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                lossReport);
     if (n <= 0 || lossy)
         return std::nullopt;
     std::string narrow(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), narrow.data(), n,
-                        nullptr, &lossy);
+    WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr,
+                        lossReport);
     if (lossy)
         return std::nullopt;
     return narrow;
