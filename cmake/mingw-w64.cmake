@@ -22,6 +22,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # ctest runs the Windows executables through Wine (the test bed sets up the
-# display and prefix; see scripts/testbed.sh).
+# display and prefix; see scripts/testbed).
 get_filename_component(_bf_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_bf_root}/scripts/wine-exec")

@@ -1,6 +1,7 @@
 // The launcher's own pictures, drawn in code: the program icon, the panel
-// strip, the two radio marks, the link's hand cursor, the button's six skins
-// and the preview of the water scene. draw_pictures writes them into
+// strip, the two radio marks, the link's hand cursor and the button's six
+// skins (the preview of the water scene is tools/preview.h, as it needs
+// OpenGL). draw_pictures writes them and the preview into
 // launcher/resources/, where they are committed; a unit test checks that the
 // committed files are still exactly what this code draws.
 //
