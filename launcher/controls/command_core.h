@@ -27,14 +27,10 @@ enum class CommandSkin : uint8_t { Normal, HighLight, HighLightSelect, Selected,
 inline constexpr int kCommandSkinCount = 6;
 inline constexpr int kSkinWidth = 64;
 inline constexpr int kSkinHeight = 25;
-inline constexpr int kSkinBorder = 4;
 const char* CommandSkinName(CommandSkin skin);
 
 enum class MouseButton : uint8_t { Left, Right, Middle };
 
-// Design size of a new button, in pixels.
-inline constexpr int kCommandDesignWidth = 117;
-inline constexpr int kCommandDesignHeight = 28;
 // Pointer tracking interval of TmrMouse.
 inline constexpr unsigned kTmrMouseInterval = 100;
 

@@ -5,7 +5,6 @@
 #include "launcher/startup/runtime.h"
 
 #include <cmath>
-#include <cstdlib>
 
 int ScaleToDpi(int pixels, int dpi)
 {

@@ -44,9 +44,7 @@ inline constexpr DialogRect kLblUrl = {12, 208, 219, 13};
 inline constexpr DialogRect kCmdSet = {316, 200, 81, 25};
 inline constexpr DialogRect kCmdCan = {400, 200, 81, 25};
 
-// The pictures kept with the dialog: the radio marks Img_Ra(0..1) and the
-// panel strip Pic_Mbl, at their own sizes.
-inline constexpr int kRadioMarkSize = 12;
+// The panel strip Pic_Mbl kept with the dialog, at its own size.
 inline constexpr int kStripWidth = 556;
 inline constexpr int kStripHeight = 20;
 
