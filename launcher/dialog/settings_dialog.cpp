@@ -100,6 +100,14 @@ std::wstring WindowText(HWND hwnd)
 
 // ---------------------------------------------------------------- DPI
 
+int SystemDpi()
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
 // Windows 10's per-window DPI calls, looked up so that an older system (or
 // one without them) falls back to the system DPI.
 UINT DpiOf(HWND hwnd)
@@ -107,21 +115,8 @@ UINT DpiOf(HWND hwnd)
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
-    if (dpi == 0) {
-        HDC screen = GetDC(nullptr);
-        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi ? dpi : 96;
-}
-
-int SystemDpi()
-{
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
+    return dpi ? dpi : static_cast<UINT>(SystemDpi());
 }
 
 // The outer size of the dialog for its client area at this DPI.
