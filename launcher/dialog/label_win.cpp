@@ -20,14 +20,6 @@ void Notify(HWND hwnd, WORD notice)
         SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), notice), reinterpret_cast<LPARAM>(hwnd));
 }
 
-std::wstring TextOf(HWND hwnd)
-{
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
-    return text;
-}
-
 // Whatever the container shows behind the label: its stored picture.
 void PaintContainer(HWND hwnd, HDC dc)
 {
@@ -59,7 +51,7 @@ void PaintLabel(HWND hwnd, const Label& label, HDC dc, int width, int height)
         FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         InflateRect(&box, -2, -1);
     }
-    const std::wstring text = TextOf(hwnd);
+    const std::wstring text = WindowTextOf(hwnd);
     if (text.empty())
         return;
     HGDIOBJ oldFont = SelectObject(dc, label.font ? label.font : GetStockObject(DEFAULT_GUI_FONT));
@@ -210,6 +202,14 @@ void SetLabelPicture(HWND label, HBITMAP picture)
     }
 }
 
+std::wstring WindowTextOf(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
 SIZE LabelTextExtent(HWND label)
 {
     SIZE size = {0, 0};
@@ -221,7 +221,7 @@ SIZE LabelTextExtent(HWND label)
         return size;
     }
     HGDIOBJ old = SelectObject(dc, data->font ? data->font : GetStockObject(DEFAULT_GUI_FONT));
-    const std::wstring text = TextOf(label);
+    const std::wstring text = WindowTextOf(label);
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     TEXTMETRICW metrics;
     if (GetTextMetricsW(dc, &metrics))

@@ -41,3 +41,6 @@ void SetLabelPicture(HWND label, HBITMAP picture);
 
 // The size of the label's text in its font, in pixels, on one line.
 SIZE LabelTextExtent(HWND label);
+
+// The text of any window (a label, the drop-down), in full.
+std::wstring WindowTextOf(HWND window);

@@ -90,14 +90,6 @@ std::optional<std::string> ExactAnsi(const std::wstring& text)
     return narrow;
 }
 
-std::wstring WindowText(HWND hwnd)
-{
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
-    return text;
-}
-
 // ---------------------------------------------------------------- DPI
 
 int SystemDpi()
@@ -629,7 +621,7 @@ void Cmd_Set_Click(HWND, void* context)
     Guarded([&] {
         const std::string file = SettingsFilePath(ProgramFolder());
         std::string repeatText;
-        Guarded([&] { repeatText = ToUtf8(WindowText(f.BGM_Repeat)); });
+        Guarded([&] { repeatText = ToUtf8(WindowTextOf(f.BGM_Repeat)); });
         SaveDialogSettings(repeatText,
                            [&](const char* key, const std::string& value) { PutIni(kSettingsSection, key, value, file); });
     });
@@ -644,7 +636,7 @@ void Cmd_Can_Click(HWND, void* context)
 void lbl_URL_Click(DialogForm& f)
 {
     Guarded([&] {
-        const std::string address = ToUtf8(WindowText(f.lbl_URL));  // an address is ASCII
+        const std::string address = ToUtf8(WindowTextOf(f.lbl_URL));  // an address is ASCII
         HCURSOR previous = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
         ShellExecuteA(f.hwnd, "open", address.c_str(), "", "", SW_SHOWNORMAL);
         SetCursor(previous);
