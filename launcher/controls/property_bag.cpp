@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
+
+#include "launcher/startup/runtime.h"
 
 namespace {
 
@@ -43,11 +44,9 @@ template <typename T>
 bool ToInteger(const PropertyValue& v, T& out) {
     double d;
     if (!ToNumber(v, d)) return false;
-    double r = std::nearbyint(d);  // the default rounding mode rounds halves to even
-    if (r < static_cast<double>(std::numeric_limits<T>::min()) ||
-        r > static_cast<double>(std::numeric_limits<T>::max()))
-        return false;
-    out = static_cast<T>(r);
+    const std::optional<T> r = RoundToInt<T>(d);
+    if (!r) return false;
+    out = *r;
     return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #ifdef _WIN32
 // kernel32; declared here so that this portable file needs no <windows.h>.
@@ -249,23 +248,6 @@ double Int(double value)
 {
     return std::floor(value);
 }
-
-namespace {
-
-template <class T>
-std::optional<T> RoundToInt(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    // The default floating-point environment rounds to nearest, halves to even.
-    double rounded = std::nearbyint(value);
-    if (rounded < static_cast<double>(std::numeric_limits<T>::min()) ||
-        rounded > static_cast<double>(std::numeric_limits<T>::max()))
-        return std::nullopt;
-    return static_cast<T>(rounded);
-}
-
-}  // namespace
 
 std::optional<int16_t> ToInt16(double value)
 {

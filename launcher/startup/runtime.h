@@ -10,7 +10,9 @@
 // (std::optional) are there for callers that prefer to test.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -104,9 +106,23 @@ double NumberOf(std::string_view text);
 // The largest integer not greater than the value: 2.9 -> 2, -0.5 -> -1.
 double Int(double value);
 
-// Conversion to 16/32-bit integers: nearest, halves to even (2.5 -> 2,
+// Conversion to an integer type: nearest, halves to even (2.5 -> 2,
 // 3.5 -> 4, -0.5 -> 0); out of range (after rounding) or not finite gives
 // std::nullopt.
+template <class T>
+std::optional<T> RoundToInt(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // The default floating-point environment rounds to nearest, halves to even.
+    const double rounded = std::nearbyint(value);
+    if (rounded < static_cast<double>(std::numeric_limits<T>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<T>::max()))
+        return std::nullopt;
+    return static_cast<T>(rounded);
+}
+
+// The same for 16/32-bit integers.
 std::optional<int16_t> ToInt16(double value);
 std::optional<int32_t> ToInt32(double value);
 
