@@ -898,8 +898,11 @@ void ShowSettingsDialog()
     DialogForm f;
     loadedForm = &f;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    f.icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BRINEFOLD), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    f.hand = static_cast<HCURSOR>(LoadImageW(instance, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+    // Shared: the system keeps them (the class holds the icon past this dialog).
+    f.icon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_BRINEFOLD), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    f.hand = static_cast<HCURSOR>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     f.white = CreateSolidBrush(kWhite);
 
     // Created hidden on the primary screen, so that its DPI is that screen's;
