@@ -102,9 +102,8 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     mode.dmPelsHeight = static_cast<DWORD>(height);
     mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
     mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    // A refused mode ends start-up: no window, no fallback.
+    // A refused mode ends start-up as it is: no window, no fallback.
     if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-        CloseRendererWindow();
         return false;
     }
 
