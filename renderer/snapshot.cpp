@@ -28,6 +28,7 @@ namespace {
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr size_t kFileHeaderSize = 14;
+constexpr uint64_t kLargestSide = 16384;  // pixels, either way
 
 // Compression values of the information header.
 constexpr uint32_t kBiRgb = 0;
@@ -330,18 +331,15 @@ DibStatus ParseDib(const uint8_t* file, size_t size, DibLayout* layout) {
         }
     }
 
-    const uint64_t rows = height < 0 ? static_cast<uint64_t>(-height) : static_cast<uint64_t>(height);
-    // The 24-bit picture must stay within the 32-bit size a DIB section can
-    // have; beyond that it cannot be held.
-    const uint64_t stride24 = (static_cast<uint64_t>(width) * 24 + 31) / 32 * 4;
-    if (stride24 * rows > UINT32_MAX) {
+    const int64_t signedRows = height;  // -INT32_MIN does not fit 32 bits
+    const uint64_t rows = static_cast<uint64_t>(signedRows < 0 ? -signedRows : signedRows);
+    // No screen is that large, and a few bytes of RLE could otherwise have the
+    // start-up allocate and clear gigabytes for a picture nobody can see.
+    if (static_cast<uint64_t>(width) > kLargestSide || rows > kLargestSide) {
         return DibStatus::OutOfMemory;
     }
     const uint64_t stride = (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
     const uint64_t rowBytes = (static_cast<uint64_t>(width) * bitCount + 7) / 8;
-    if (!rle && stride * rows > UINT32_MAX) {
-        return DibStatus::ConversionError;
-    }
 
     l.width = static_cast<int32_t>(width);
     l.rows = static_cast<int32_t>(rows);
