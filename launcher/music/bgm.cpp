@@ -172,7 +172,7 @@ void Mp3Stop() {
 
 void WavPlay() {
     if (Platform().waveOutDevices() == 0) return;
-    LastResult = Platform().playSound(BgmFile.c_str(), SndAsync | SndLoop);
+    LastResult = Platform().playSound(BgmFile.c_str(), SndAsync | SndNoDefault | SndLoop);
 }
 
 void WavStop() { LastResult = Platform().playSound(nullptr, 0); }

@@ -45,6 +45,7 @@ constexpr uint32_t ErrorBufferSize = 256;
 
 // PlaySoundA flags.
 constexpr uint32_t SndAsync = 0x0001;
+constexpr uint32_t SndNoDefault = 0x0002;  // a file that cannot play stays silent
 constexpr uint32_t SndLoop = 0x0008;
 
 // True at the start of every CD check, false once a check met an MCI error or

@@ -331,7 +331,7 @@ TEST_F(Music, WavLoopsOnlyWithAnOutputDevice) {
     fake.playSoundResult = 0;
     WavStop();
     EXPECT_EQ(fake.sounds, (std::vector<std::pair<std::string, uint32_t>>{
-                               {R"(C:\My Music\waves.wav)", 9}, {"<none>", 0}}));
+                               {R"(C:\My Music\waves.wav)", 0x0001 | 0x0002 | 0x0008}, {"<none>", 0}}));
     EXPECT_EQ(LastResult, 0);
     EXPECT_TRUE(fake.sent.empty());
 }
