@@ -3,13 +3,21 @@
 // Does: the program entry, the 1024x768x32 display mode and back, the window
 // of class "OpenGL" titled "Brinefold_VC" (the launcher finds us by that
 // title), the WGL context, the flat-out frame loop and the tear-down.
-// Does not: read settings or the command line, show messages of its own (the
-// snapshot reader may show its "Error" box), or keep any clock.
+// Does not: read settings, show messages of its own (the snapshot reader may
+// show its "Error" box), or keep any clock.
+//
+// Its one argument, optional, is the snapshot's full path in quotes: the
+// launcher keeps the picture in the user's own folder. Without one the
+// renderer reads the fixed SnapshotPath.
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
+#include "common/command_line.h"
+#include "common/system_libraries_win.h"
 #include "renderer/scene.h"
+#include "renderer/snapshot.h"
 #include "renderer/water.h"
 
 namespace {
@@ -191,7 +199,25 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The snapshot path given on the command line, in UTF-8; empty without one.
+std::string SnapshotArgument() {
+    const wchar_t* line = GetCommandLineW();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) {
+        return std::string();
+    }
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8.data(), n, nullptr, nullptr);
+    utf8.pop_back();  // the terminating zero
+    return PathArgument(ArgumentsOf(utf8));
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    BindFromSystemFolder({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32)});
+    const std::string snapshot = SnapshotArgument();
+    if (!snapshot.empty()) {
+        floorSnapshotPath = snapshot.c_str();
+    }
     InitRippleSettings();
     if (!OpenRendererWindow(kWindowTitle, 1024, 768, 32)) {
         return 0;

@@ -485,10 +485,8 @@ RgbImage* LoadSnapshotImage(const char* path) {
         return nullptr;
     }
     // A missing snapshot ends the renderer quietly: no message for it.
-    FILE* probe = std::fopen(path, "r");
-    if (probe == nullptr) {
+    if (!SnapshotFileOpens(path)) {
         return nullptr;
     }
-    std::fclose(probe);
     return ReadDibFile(path);
 }

@@ -16,6 +16,8 @@ struct RgbImage {
     uint8_t* pixels;  // width * height * 3 bytes, red-green-blue, bottom row first
 };
 
+// Paths are UTF-8 on every platform (the Windows reader opens them through
+// the wide file calls), so a snapshot in any user's folder can be read.
 extern const char SnapshotPath[];  // "c:\\velkor\\Brinefold.bmp"
 
 // No image (nullptr) and no message when the file cannot be opened at all.

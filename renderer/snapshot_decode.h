@@ -65,5 +65,9 @@ DibStatus DecodeDib(const DibLayout& layout, uint8_t* rgb);
 using DibMessageFn = void (*)(const char* text);
 RgbImage* ConvertDibImage(const uint8_t* file, size_t size, DibMessageFn show);
 
+// The probe before reading: true when the file can be opened for reading at
+// all (each platform reader opens it its own way).
+bool SnapshotFileOpens(const char* path);
+
 // "Failed to open DIB file <path>.\n", cut to fit `capacity`.
 void FormatDibOpenFailure(char* out, size_t capacity, const char* path);

@@ -25,6 +25,13 @@ void ShowDibMessage(const char* text) {
 
 SnapshotMessageFn snapshotMessageHook = PrintDibMessage;
 
+bool SnapshotFileOpens(const char* path) {
+    const int file = open(path, O_RDONLY | O_CLOEXEC);
+    if (file < 0) return false;
+    close(file);
+    return true;
+}
+
 RgbImage* ReadDibFile(const char* path) {
     RgbImage* image = nullptr;
     void* view = MAP_FAILED;

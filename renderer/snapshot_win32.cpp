@@ -1,17 +1,44 @@
 // The snapshot reader on Windows: maps the file read-only and hands the bytes
-// to the portable decoder; messages are modal boxes captioned "Error".
+// to the portable decoder; messages are modal boxes captioned "Error". Paths
+// and texts arrive in UTF-8 and go to the wide calls, so a user folder with
+// any name can be read and named in a message.
 #include <windows.h>
+
+#include <string>
 
 #include "renderer/snapshot_decode.h"
 
 namespace {
 
+std::wstring Wide(const char* utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), n);
+    wide.pop_back();  // the terminating zero
+    return wide;
+}
+
 // Owned by whatever has the keyboard focus (none during start-up).
 void ShowDibMessage(const char* text) {
-    MessageBoxA(GetFocus(), text, kDibCaption, MB_OK);
+    MessageBoxW(GetFocus(), Wide(text).c_str(), Wide(kDibCaption).c_str(), MB_OK);
+}
+
+// Opened for reading, others may go on reading and writing: the way the
+// C library's fopen(path, "r") opens a file.
+HANDLE OpenForReading(const char* path, DWORD share) {
+    return CreateFileW(Wide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
+
+bool SnapshotFileOpens(const char* path) {
+    HANDLE file = OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
 
 RgbImage* ReadDibFile(const char* path) {
     RgbImage* image = nullptr;
@@ -19,8 +46,7 @@ RgbImage* ReadDibFile(const char* path) {
     const void* view = nullptr;
     LARGE_INTEGER size{};
 
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenForReading(path, FILE_SHARE_READ);
     // No writer can hold the file while our handle (shared for reading only)
     // is open, so this size is the size of the view.
     if (file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &size)) {

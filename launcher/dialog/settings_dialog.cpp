@@ -20,6 +20,7 @@
 #include "launcher/startup/brinefold_b_win.h"
 #include "launcher/startup/runtime.h"
 #include "launcher/startup/toolkit_win.h"
+#include "launcher/ui/text_win.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -43,52 +44,6 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 #define WM_DPICHANGED 0x02E0
 #endif
 
-// ---------------------------------------------------------------- text
-
-std::wstring FromAnsi(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string ToUtf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
-    return narrow;
-}
-
-// The text in the ANSI code page, or nothing when a character has no
-// equivalent there (no "best fit" guesses: a guessed path names another file).
-std::optional<std::string> ExactAnsi(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    // HACK: with UTF-8 as the system code page (Windows' "Use Unicode UTF-8 for worldwide
-    // language support") the call refuses both the best-fit flag and the lost-character
-    // report; every character fits there, so only broken text (a lone surrogate) is refused.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    BOOL lossy = FALSE;
-    BOOL* lossReport = utf8 ? nullptr : &lossy;
-    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                lossReport);
-    if (n <= 0 || lossy)
-        return std::nullopt;
-    std::string narrow(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr,
-                        lossReport);
-    if (lossy)
-        return std::nullopt;
-    return narrow;
-}
 
 // ---------------------------------------------------------------- DPI
 
@@ -549,24 +504,6 @@ void ChooseMusic(DialogForm& f, int16_t kind)
     Guarded([&] { KeepFocusUsable(f, hadFocus); });
 }
 
-// The chosen path as the settings keep it: in the ANSI code page, short
-// enough to be read back (the settings reader takes 255 bytes). A path that
-// cannot be written that way goes by its short (8.3) name, which the file
-// system keeps in plain ASCII; failing that, the choice is not taken.
-std::optional<std::string> ChosenPathAsAnsi(const std::wstring& path)
-{
-    constexpr size_t kLongest = 254;
-    if (auto ansi = ExactAnsi(path); ansi && ansi->size() <= kLongest)
-        return ansi;
-    wchar_t shortPath[MAX_PATH] = {};
-    const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return std::nullopt;
-    if (auto ansi = ExactAnsi(std::wstring(shortPath, n)); ansi && !ansi->empty() && ansi->size() <= kLongest)
-        return ansi;
-    return std::nullopt;
-}
-
 void Cmd_File_Click(HWND, void* context)
 {
     DialogForm& f = *static_cast<DialogForm*>(context);
@@ -596,7 +533,7 @@ void Cmd_File_Click(HWND, void* context)
         LastResult = GetOpenFileNameW(&record);
         if (LastResult <= 0)
             return;  // cancelled or failed: nothing changes
-        const std::optional<std::string> chosen = ChosenPathAsAnsi(file);
+        const std::optional<std::string> chosen = AnsiPath(file, kLongestSettingsValue);
         if (!chosen)
             return;
         BgmFile = *chosen;
@@ -619,11 +556,15 @@ void Cmd_Set_Click(HWND, void* context)
 {
     DialogForm& f = *static_cast<DialogForm*>(context);
     Guarded([&] {
-        const std::string file = SettingsFilePath(ProgramFolder());
+        const std::string file = UserSettingsFile(true);
         std::string repeatText;
         Guarded([&] { repeatText = ToUtf8(WindowTextOf(f.BGM_Repeat)); });
         SaveDialogSettings(repeatText,
-                           [&](const char* key, const std::string& value) { PutIni(kSettingsSection, key, value, file); });
+                           [&](const char* key, const std::string& value) {
+                               // An empty name would make the profile calls write into win.ini.
+                               if (!file.empty())
+                                   PutIni(kSettingsSection, key, value, file);
+                           });
     });
     Unload(f);
 }

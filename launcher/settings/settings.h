@@ -1,6 +1,10 @@
-// The settings file "Brinefold.ini" beside the launcher and the loading of the
-// in-memory settings (BgmKind, BgmRepeatTrack, BgmFile, BgmFolder, declared in
+// The settings file "Brinefold.ini" and the loading of the in-memory settings
+// (BgmKind, BgmRepeatTrack, BgmFile, BgmFolder, declared in
 // launcher/startup/brinefold_b.h).
+//
+// Each user has a file of their own, %APPDATA%\Brinefold\Brinefold.ini, which
+// the settings dialog writes. A "Brinefold.ini" beside the launcher is the
+// machine's default, read while the user has no file yet; nothing writes it.
 //
 // The file is a Windows private-profile file with one section, "Section".
 // The key names are the exact Shift-JIS (code page 932) bytes of the Japanese
@@ -12,6 +16,7 @@
 // and LoadSettingsFrom are the Win32 side (settings_win.cpp).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,8 +28,11 @@ inline constexpr char kKeyBgmKind[] = "BGM\x8B\xE6\x95\xAA";             // "BGM
 inline constexpr char kKeyBgmRepeatTrack[] = "BGM\xD8\xCB\xDF\xB0\xC4";  // "BGMﾘﾋﾟｰﾄ"
 inline constexpr char kKeyBgmFile[] = "BGM\xCC\xA7\xB2\xD9";             // "BGMﾌｧｲﾙ"
 
-// The settings file of a launcher in this folder.
+// The settings file beside a launcher in this folder (the machine's default).
 std::string SettingsFilePath(const std::string& launcherFolder);
+
+// The longest value the reader gives back whole (GetIni's 256-byte buffer).
+inline constexpr size_t kLongestSettingsValue = 254;
 
 // One number setting as read from the file: an empty text gives 0; otherwise
 // the largest integer not greater than the number (surrounding blanks
@@ -50,8 +58,16 @@ std::string GetIni(const std::string& section, const std::string& key, const std
 void PutIni(const std::string& section, const std::string& key, const std::string& value,
             const std::string& file);
 
-// Fills the in-memory settings from the settings file beside the launcher.
+// The user's own settings file in the ANSI form the profile calls take (by
+// its folder's short name where the long one does not fit that form); the
+// folder is made first when `create` is set. Empty when there is no such
+// place.
+std::string UserSettingsFile(bool create);
+
+// Fills the in-memory settings from the user's settings file, or, while there
+// is none, from the one beside the launcher.
 void LoadSettings();
 
-// The same for the launcher folder given (LoadSettings passes its own).
-void LoadSettingsFrom(const std::string& launcherFolder);
+// The same for the launcher folder and user file given (LoadSettings passes
+// its own).
+void LoadSettingsFrom(const std::string& launcherFolder, const std::string& userFile = "");

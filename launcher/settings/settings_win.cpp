@@ -7,6 +7,8 @@
 #include "launcher/startup/brinefold_b_win.h"
 #include "launcher/startup/runtime.h"
 #include "launcher/startup/toolkit_win.h"
+#include "launcher/startup/user_folder_win.h"
+#include "launcher/ui/text_win.h"
 
 #include <windows.h>
 
@@ -37,14 +39,26 @@ void PutIni(const std::string& section, const std::string& key, const std::strin
                                             file.c_str());
 }
 
-void LoadSettingsFrom(const std::string& launcherFolder)
+std::string UserSettingsFile(bool create)
 {
-    const std::string file = SettingsFilePath(launcherFolder);
+    const std::wstring folder = UserFolder(FOLDERID_RoamingAppData, create);
+    if (folder.empty())
+        return {};
+    // The folder exists once created; a missing one cannot be shortened, and
+    // then nothing is read from it anyway.
+    const std::optional<std::string> ansi = AnsiPath(folder, MAX_PATH - sizeof kSettingsFileName - 1);
+    return ansi ? InFolder(*ansi, kSettingsFileName) : std::string();
+}
+
+void LoadSettingsFrom(const std::string& launcherFolder, const std::string& userFile)
+{
+    const std::string file =
+        !userFile.empty() && FileExists(userFile) ? userFile : SettingsFilePath(launcherFolder);
     LoadSettingsWith([&](const char* key) { return GetIni(kSettingsSection, key, file); }, FileExists,
                      launcherFolder);
 }
 
 void LoadSettings()
 {
-    LoadSettingsFrom(ProgramFolder());
+    LoadSettingsFrom(ProgramFolder(), UserSettingsFile(false));
 }

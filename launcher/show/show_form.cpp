@@ -2,8 +2,9 @@
 // "Brinefold_Main" (start-up's single-instance check finds it), its off-screen
 // picture Pic_1 and its three timers.
 //
-// Does: the screen copy into Pic_1, the snapshot file, starting the renderer,
-// the renderer-window watch, the music timers, the end of the show.
+// Does: the screen copy into Pic_1, the snapshot file in the user's own
+// folder (private, and deleted when the show ends), starting the renderer with
+// its path, the renderer-window watch, the music timers, the end of the show.
 // Does not: decide about music (launcher/show/show_core.h does), watch the
 // mouse or the keyboard (ending the show is the renderer's business), or ever
 // close or signal the renderer.
@@ -21,10 +22,12 @@
 #include "launcher/startup/command_line.h"
 #include "launcher/startup/runtime.h"
 #include "launcher/startup/toolkit_win.h"
+#include "launcher/startup/user_folder_win.h"
 
 namespace {
 
 constexpr char kFormClass[] = "Brinefold_S";
+constexpr wchar_t kSnapshotFileName[] = L"Brinefold.bmp";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
 constexpr UINT_PTR kTimer3 = 3;
@@ -46,9 +49,13 @@ struct ShowForm {
     ShowTimers timers;   // what the handlers want
     ShowTimers running = {false, false, false};  // what is set on the window
     std::string RendererPath;
+    // The picture of the screen, in %LOCALAPPDATA%\Brinefold; empty when the
+    // user has no such folder (and then there is no show).
+    std::wstring SnapshotFile;
     // The renderer as started by Form_Load, to tell one still starting (its
     // display switch can take longer than a check's half second) from one
-    // that is gone.
+    // that is gone, and one that may still read the snapshot from one done
+    // with it.
     HANDLE rendererProcess = nullptr;
     ULONGLONG rendererStartTime = 0;
     bool rendererWindowSeen = false;
@@ -124,19 +131,26 @@ bool WriteAll(HANDLE file, const void* data, size_t size)
     return true;
 }
 
-// Saves the picture's image as a BMP file. The file is written beside the
-// target under another name, flushed and closed, then moved over the target,
-// so the path never holds a half-written picture: a failed save leaves the
-// previous show's snapshot as it was.
-bool SavePicture(const PictureBox& pic, const std::string& path)
+// Saves the picture's image as a BMP file that only the user (and SYSTEM)
+// may open. The file is written beside the target under another name,
+// flushed and closed, then moved over the target (the move keeps its
+// security), so the path never holds a half-written picture. An old picture
+// there (a show cut short by a power cut) is simply replaced.
+bool SavePicture(const PictureBox& pic, const std::wstring& path)
 {
     const std::vector<uint8_t> header = SnapshotFileHeader(pic.width, pic.height);
-    if (header.empty() || !pic.bits)
+    if (header.empty() || !pic.bits || path.empty())
         return false;
     const size_t imageBytes = SnapshotRowBytes(pic.width) * static_cast<size_t>(pic.height);
 
-    const std::string part = path + ".new";
-    HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    PrivateSecurity security(false);
+    if (!security.Attributes())
+        return false;
+    // A new file, so that it takes our security rather than keeping that of
+    // a file left under the same name.
+    const std::wstring part = path + L".new";
+    DeleteFileW(part.c_str());
+    HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, security.Attributes(), CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -144,10 +158,21 @@ bool SavePicture(const PictureBox& pic, const std::string& path)
     ok = FlushFileBuffers(file) && ok;
     ok = CloseHandle(file) && ok;
     if (ok)
-        ok = MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        ok = MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok)
-        DeleteFileA(part.c_str());
+        DeleteFileW(part.c_str());
     return ok;
+}
+
+// True once the renderer we started can no longer want the snapshot: it was
+// never started, it has ended, or its window came and went (the window opens
+// before the picture is read, and closes only after). A renderer still
+// starting is never made to find its picture gone.
+bool RendererDoneWithSnapshot()
+{
+    if (!form.rendererProcess || WaitForSingleObject(form.rendererProcess, 0) == WAIT_OBJECT_0)
+        return true;
+    return form.rendererWindowSeen && !FindWindowA(nullptr, kRendererCaption);
 }
 
 [[noreturn]] void Form_QueryUnload()
@@ -156,6 +181,10 @@ bool SavePicture(const PictureBox& pic, const std::string& path)
         StopShowMusic(form.timers);
         ApplyTimers();
     });
+    // The picture of the user's screen lives only as long as the show. One
+    // a renderer may still read stays, and the next show replaces it.
+    if (!form.SnapshotFile.empty() && RendererDoneWithSnapshot())
+        DeleteFileW(form.SnapshotFile.c_str());
     // Only the run switch hid the pointer; an empty command line leaves it be.
     Guarded([] {
         if (ModeLetter(CommandLineText()) == "S")
@@ -197,14 +226,18 @@ void Form_Load()
             ReleaseDC(desktop, screen);
     });
 
-    Guarded([] { SavePicture(form.Pic_1, kSnapshotFile); });
+    Guarded([] {
+        const std::wstring folder = UserFolder(FOLDERID_LocalAppData, true);
+        if (!folder.empty())
+            form.SnapshotFile = folder + L"\\" + kSnapshotFileName;
+    });
+    Guarded([] { SavePicture(form.Pic_1, form.SnapshotFile); });
     Guarded([] { form.RendererPath = InFolder(ProgramFolder(), kRendererFile); });
     Guarded([] {
-        const int32_t id = rtcShell(form.RendererPath, SW_SHOWNORMAL);
         form.rendererStartTime = GetTickCount64();
-        if (id != 0)
-            form.rendererProcess =
-                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+        // Without a place for the picture there is nothing to show.
+        if (!form.SnapshotFile.empty())
+            form.rendererProcess = StartProgram(form.RendererPath, L"\"" + form.SnapshotFile + L"\"", SW_SHOWNORMAL);
     });
     Guarded([] {
         StartShowMusic(form.timers);

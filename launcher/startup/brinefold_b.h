@@ -16,8 +16,6 @@ inline constexpr char kShowCaption[] = "Brinefold_Main";       // the show form,
 inline constexpr char kDialogCaption[] = "<Brinefold>";        // the settings dialog, likewise
 inline constexpr char kRendererCaption[] = "Brinefold_VC";     // the renderer's window, watched by the show
 inline constexpr char kRendererFile[] = "Brinefold.dll";       // beside the launcher
-inline constexpr char kSnapshotFolder[] = "C:\\velkor";
-inline constexpr char kSnapshotFile[] = "C:\\velkor\\Brinefold.bmp";
 
 // In-memory settings, filled by LoadSettings.
 extern int16_t BgmKind;         // 0 none, 1 music CD, 2 MP3 or WAV file

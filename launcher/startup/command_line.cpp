@@ -2,22 +2,6 @@
 
 #include "launcher/startup/runtime.h"
 
-std::string ArgumentsOf(std::string_view commandLine)
-{
-    size_t i = 0;
-    if (i < commandLine.size() && commandLine[i] == '"') {
-        // A quoted path ends at the next quote (or at the end of the line).
-        size_t close = commandLine.find('"', 1);
-        i = close == std::string_view::npos ? commandLine.size() : close + 1;
-    } else {
-        while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t')
-            ++i;
-    }
-    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t'))
-        ++i;
-    return std::string(commandLine.substr(i));
-}
-
 std::string ModeLetter(std::string_view commandText)
 {
     auto chars = AnsiCharacters(commandText);

@@ -13,10 +13,7 @@
 #include <string>
 #include <string_view>
 
-// The argument part of a whole command line as the platform holds it: the
-// program's path (quoted, or up to the first blank) and the blanks after it
-// are dropped; the rest is returned as it stands.
-std::string ArgumentsOf(std::string_view commandLine);
+#include "common/command_line.h"  // ArgumentsOf
 
 // The second character of the command-line text, upper-cased; empty when the
 // text is shorter than two characters. The first character (the switch's "/"

@@ -2,6 +2,7 @@
 // forms from the command line; WinMain then keeps the program alive while a
 // form is loaded.
 
+#include "common/system_libraries_win.h"
 #include "launcher/dialog/settings_dialog.h"
 #include "launcher/preview/preview_form.h"
 #include "launcher/settings/settings.h"
@@ -39,7 +40,6 @@ void Main()
         return;
     }
 
-    Guarded([] { MakeFolder(kSnapshotFolder); });  // an existing folder is fine
     Guarded([] { LoadSettings(); });
 
     Guarded([] {
@@ -68,6 +68,7 @@ void Main()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    BindFromSystemFolder({&BF_DELAY_IMPORT(winmm), &BF_DELAY_IMPORT(msimg32)});
     Main();
     RunMessageLoop();
     return 0;

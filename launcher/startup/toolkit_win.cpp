@@ -2,6 +2,7 @@
 
 #include "launcher/startup/brinefold_b.h"
 #include "launcher/startup/command_line.h"
+#include "launcher/ui/text_win.h"
 
 #include <algorithm>
 #include <vector>
@@ -71,25 +72,22 @@ std::string ProgramFolder()
     return folder;
 }
 
-bool MakeFolder(const std::string& path)
+HANDLE StartProgram(const std::string& path, const std::wstring& arguments, int windowStyle)
 {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
-}
-
-int32_t rtcShell(const std::string& path, int windowStyle)
-{
-    std::string commandLine = "\"" + path + "\"";
-    STARTUPINFOA si = {};
+    const std::wstring program = FromAnsi(path);
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi))
-        return 0;
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return nullptr;
     CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int32_t>(pi.dwProcessId);
+    return pi.hProcess;
 }
 
 void MsgBox(const std::wstring& text)

@@ -2,8 +2,8 @@
 // from their runtime beyond plain computation (that part is runtime.h).
 //
 // Does: form lifetime (the program lives while a form is loaded), the message
-// loop, ending at once, the command-line text, the program's folder, folder
-// creation, starting a program, the one message box.
+// loop, ending at once, the command-line text, the program's folder,
+// starting a program, the one message box.
 // Does not: draw, keep timers or pictures -- each form does that itself with
 // plain Win32 (SetTimer on its window, its own off-screen bitmap).
 //
@@ -44,14 +44,12 @@ std::string CommandLineText();
 // drive root ("C:\").
 std::string ProgramFolder();
 
-// Creates a folder; false when it could not (an existing folder included).
-bool MakeFolder(const std::string& path);
-
 // Starts a program as a new process with the given show style (1: shown
-// normally, with the focus), without waiting for it. Returns its process id,
-// or 0 when it could not be started. The path is quoted on the command line,
-// so a folder with blanks cannot start a different program.
-int32_t rtcShell(const std::string& path, int windowStyle);
+// normally, with the focus), without waiting for it; `arguments` follow its
+// path on the command line. Returns the process's handle, which the caller
+// closes, or nullptr when it could not be started. The path is quoted on the
+// command line, so a folder with blanks cannot start a different program.
+HANDLE StartProgram(const std::string& path, const std::wstring& arguments, int windowStyle);
 
 // A modal message box with the text, an OK button only and the
 // application's title.

@@ -17,13 +17,13 @@ namespace {
 const char kSnapshot[] = "C:\\velkor\\Brinefold.bmp";
 
 // A small 24-bit bottom-up bitmap: enough for a texture, not what is tested here.
-void WriteSnapshot() {
+void WriteSnapshot(const std::string& path = kSnapshot) {
     CreateDirectoryA("C:\\velkor", nullptr);
     const std::vector<uint8_t> file = bmp::Rgb24(8, 8, [](int x, int y) {
         const uint32_t k = 54 + 24 * y + 3 * x;  // each byte its offset in the file
         return (k + 2) % 256 << 16 | (k + 1) % 256 << 8 | k % 256;
     });
-    ASSERT_TRUE(WriteBytes(kSnapshot, file));
+    ASSERT_TRUE(WriteBytes(path, file));
 }
 
 void WriteEmptySnapshot() {
@@ -57,14 +57,14 @@ protected:
         DeleteFileA(kSnapshot);
     }
 
-    void Start() {
-        process_ = std::make_unique<TestProcess>(WindowsPath(BF_RENDERER_PATH), "");
+    void Start(const std::string& args = "") {
+        process_ = std::make_unique<TestProcess>(WindowsPath(BF_RENDERER_PATH), args);
         ASSERT_NE(process_->pi.hProcess, nullptr);
     }
 
     // The renderer's window, checked to be ours and to cover the 1024x768 screen.
-    HWND StartAndFindWindow() {
-        Start();
+    HWND StartAndFindWindow(const std::string& args = "") {
+        Start(args);
         // The renderer's window exists a moment before it is shown.
         HWND window = WaitForWindow("Brinefold_VC", 10000, nullptr, true);
         EXPECT_NE(window, nullptr) << "no window titled Brinefold_VC";
@@ -184,6 +184,51 @@ TEST_F(RendererTest, EmptySnapshotShowsTheOpenFailureThenEndsWithZero) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(ExitCode(5000), 0);
     ExpectGoneAndModeRestored();
+}
+
+// The launcher names the user's own picture: a quoted path, blanks and any
+// characters in it, read instead of the fixed one and named in the message.
+TEST_F(RendererTest, AQuotedPathArgumentIsTheSnapshotItReads) {
+    const std::string folder = "C:\\bf renderer arg";
+    const std::string picture = folder + "\\\u5199\u771f \u00e9.bmp";  // UTF-8
+    std::wstring widePicture(picture.size(), L'\0');
+    widePicture.resize(static_cast<size_t>(MultiByteToWideChar(
+        CP_UTF8, 0, picture.data(), static_cast<int>(picture.size()), widePicture.data(),
+        static_cast<int>(widePicture.size()))));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    auto write = [&](const std::string& bytes) {
+        HANDLE file = CreateFileW(widePicture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    };
+
+    // An empty file there, a good one at the fixed path: the box names ours.
+    WriteSnapshot();
+    write("");
+    Start("\"" + picture + "\"");
+    HWND box = WaitForWindow("Error", 10000, "#32770", true);
+    ASSERT_NE(box, nullptr) << "no \"Error\" box";
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_EQ(std::wstring(text), L"Failed to open DIB file " + widePicture + L".\n");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ExitCode(5000), 0);
+
+    // A good file there and none at the fixed path: the water runs.
+    WriteSnapshot(folder + "\\good.bmp");
+    write(ReadBytes(folder + "\\good.bmp").value_or(""));
+    DeleteFileA(kSnapshot);
+    HWND window = StartAndFindWindow("\"" + picture + "\"");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(StillRunning(500)) << "the picture given was not read";
+    PostEscapeTap(window);
+    EXPECT_EQ(ExitCode(5000), 0);
+    ExpectGoneAndModeRestored();
+
+    DeleteFileW(widePicture.c_str());
+    DeleteFileA((folder + "\\good.bmp").c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 } // namespace

@@ -22,7 +22,10 @@
 namespace {
 
 constexpr char kFolder[] = "C:\\bf-dialog-e2e";
-constexpr char kIni[] = "C:\\bf-dialog-e2e\\Brinefold.ini";
+// The user's own settings, which the dialog reads and writes; the file beside
+// the program is the machine's default, never written.
+const std::string kIni = BrinefoldFolder(FOLDERID_RoamingAppData) + "\\Brinefold.ini";
+constexpr char kMachineIni[] = "C:\\bf-dialog-e2e\\Brinefold.ini";
 constexpr wchar_t kCaption[] = L"<Brinefold>";
 
 void Pause(int ms)
@@ -186,6 +189,7 @@ protected:
         ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kFolder) + "\\Brinefold.scr"));
         WriteBytes(std::string(kFolder) + "\\Brinefold.dll", "");  // start-up only checks it is there
         WriteBytes(std::string(kFolder) + "\\tune.wav", "RIFF");
+        CreateDirectoryA(BrinefoldFolder(FOLDERID_RoamingAppData).c_str(), nullptr);
         // No scaled display left over from an interrupted run.
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
     }
@@ -292,9 +296,13 @@ TEST_F(SettingsDialogE2E, OpensAtItsPlaceWithItsControlsAndColours)
 TEST_F(SettingsDialogE2E, ChoosingTheCdByItsLabelAndSavingWritesKindOneAndTrackZero)
 {
     WriteBytes(kIni, Ini(" 0", " 0", ""));
+    // The machine's default would choose a file: the user's own file wins.
+    const std::string machine = Ini(" 2", " 0", "C:\\bf-dialog-e2e\\tune.wav");
+    WriteBytes(kMachineIni, machine);
     Launcher launcher("/c");
     Dialog d(launcher);
     ASSERT_NE(d.window, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(d.file())) << "the machine's default was read";
     ClickAt(CentreOf(d.option(1)), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);  // any button chooses
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(d.repeat()) != FALSE; }, 2000));
     EXPECT_FALSE(IsWindowEnabled(d.file()));
@@ -304,6 +312,8 @@ TEST_F(SettingsDialogE2E, ChoosingTheCdByItsLabelAndSavingWritesKindOneAndTrackZ
     d.Press(kIdCmdSet);
     ASSERT_TRUE(launcher.Ended(5000)) << "the set button did not close the dialog";
     EXPECT_EQ(ReadBytes(kIni), Saved(" 1", " 0", ""));
+    EXPECT_EQ(ReadBytes(kMachineIni), machine) << "the file beside the program was written";
+    DeleteFileA(kMachineIni);
 }
 
 TEST_F(SettingsDialogE2E, ATypedTrackIsSavedWhateverTheKindAndANonNumberAsZero)

@@ -1,8 +1,9 @@
 // The screensaver show end to end: the real Brinefold.scr started the way
 // Windows starts it, with the real renderer or a stand-in whose window comes
 // and goes on a schedule (show_stand_in.cpp). Checked from outside: the
-// snapshot file against a known picture on the screen, the windows by title,
-// the processes' ends, and the launcher's pointer count.
+// snapshot file (against a known picture on the screen, its security, its
+// lifetime), the windows by title, the processes' ends, the launcher's
+// pointer count, and that no DLL planted beside the programs is loaded.
 //
 // The pointer count belongs to the launcher's thread input; no other process
 // can ask for it, and it is gone with the launcher. So the test reads it by
@@ -10,8 +11,12 @@
 // the show runs, and once more when the launcher calls ExitProcess, where it
 // is held at a breakpoint by this test acting as its debugger.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <cstdint>
 #include <string>
@@ -25,7 +30,57 @@ namespace {
 constexpr char kRoot[] = "C:\\bf-show-e2e";
 constexpr char kReal[] = "C:\\bf-show-e2e\\real";          // the real renderer beside the launcher
 constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";   // the stand-in as Brinefold.dll
-constexpr char kSnapshot[] = "C:\\velkor\\Brinefold.bmp";
+// System DLLs that are not KnownDLLs, planted beside the real programs.
+constexpr const char* kPlanted[] = {"winmm", "msimg32", "opengl32", "glu32"};
+
+std::string Snapshot()
+{
+    return BrinefoldFolder(FOLDERID_LocalAppData) + "\\Brinefold.bmp";
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string SidText(PSID sid)
+{
+    char* text = nullptr;
+    std::string out = ConvertSidToStringSidA(sid, &text) ? text : "?";
+    LocalFree(text);
+    return out;
+}
+
+std::string UserSid()
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256] = {};
+    DWORD size = 0;
+    const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    CloseHandle(token);
+    return ok ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : "";
+}
+
+// Whom a file's DACL lets in, sorted. (Wine does not report whether the DACL
+// is protected from inheritance, so that is not read.)
+std::vector<std::string> Grants(const std::string& path)
+{
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::vector<std::string> grants;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
+        return {"unreadable"};
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACE_HEADER* ace = nullptr;
+        if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->AceType == ACCESS_ALLOWED_ACE_TYPE)
+            grants.push_back(SidText(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart));
+    }
+    std::sort(grants.begin(), grants.end());
+    LocalFree(descriptor);
+    return grants;
+}
 
 // The stand-in renderer's schedule, inherited through the launcher.
 void StandInSchedule(const char* schedule)
@@ -197,18 +252,33 @@ protected:
         ASSERT_TRUE(CopyBuilt(BF_RENDERER_PATH, std::string(kReal) + "\\Brinefold.dll"));
         ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kStandIn) + "\\Brinefold.scr"));
         ASSERT_TRUE(CopyBuilt(BF_STAND_IN_PATH, std::string(kStandIn) + "\\Brinefold.dll"));
+        for (const char* name : kPlanted) {
+            const std::string planted = std::string(kReal) + "\\" + name + ".dll";
+            ASSERT_TRUE(CopyBuilt(BF_PLANTED_DLL_PATH, planted));
+            DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
+        }
     }
-    void TearDown() override { SetEnvironmentVariableA("BF_STAND_IN", nullptr); }
+    void TearDown() override
+    {
+        SetEnvironmentVariableA("BF_STAND_IN", nullptr);
+        SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+    }
 
     static std::string Launcher(const char* folder) { return std::string(folder) + "\\Brinefold.scr"; }
 };
 
-TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
+TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
 {
-    // Last show's snapshot, to be replaced.
-    CreateDirectoryA("C:\\velkor", nullptr);
-    WriteBytes(kSnapshot, "old");
+    // A show cut short (a power cut) left its picture: it is replaced.
+    const std::string snapshot = Snapshot();
+    CreateDirectoryA(BrinefoldFolder(FOLDERID_LocalAppData).c_str(), nullptr);
+    WriteBytes(snapshot, "old");
+    // An older version's folder, whose picture any account could read or plant.
+    RemoveDirectoryA("C:\\velkor");
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    // Wine prefers its own DLLs; told to prefer the ones it finds, it would load
+    // the planted copies if the programs searched their own folder.
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", "mscoree,mshtml=;winmm,msimg32,opengl32,glu32=n,b");
 
     {
         PatternWindow pattern;
@@ -221,7 +291,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
         ASSERT_NE(renderer, nullptr) << "the renderer's window did not appear";
 
         // The snapshot: the whole screen at its size, pixel for pixel.
-        const std::string file = ReadBytes(kSnapshot).value_or("");
+        const std::string file = ReadBytes(snapshot).value_or("");
         ASSERT_GE(file.size(), 54u);
         EXPECT_EQ(file[0], 'B');
         EXPECT_EQ(file[1], 'M');
@@ -244,17 +314,19 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
                 }
             }
         EXPECT_EQ(wrong, 0) << "pixels differ from the screen, the first at " << firstWrong;
-        EXPECT_EQ(GetFileAttributesA("C:\\velkor\\Brinefold.bmp.new"), INVALID_FILE_ATTRIBUTES);
+        EXPECT_FALSE(Exists(snapshot + ".new"));
+        // The user's and SYSTEM's alone: no Everyone, Users or Authenticated Users.
+        EXPECT_EQ(Grants(snapshot), (std::vector<std::string>{"S-1-5-18", UserSid()}));
 
         // A second show while this one runs ends at once and leaves the snapshot.
-        const FILETIME written = LastWrite(kSnapshot);
+        const FILETIME written = LastWrite(snapshot.c_str());
         {
             TestProcess second(Launcher(kReal), "/S");
             DWORD code = 1;
             EXPECT_TRUE(second.Ended(3000, &code)) << "a second show did not end";
             EXPECT_EQ(code, 0u);
         }
-        const FILETIME after = LastWrite(kSnapshot);
+        const FILETIME after = LastWrite(snapshot.c_str());
         EXPECT_EQ(CompareFileTime(&written, &after), 0) << "the second show rewrote the snapshot";
         EXPECT_FALSE(show.Ended(0));
 
@@ -270,6 +342,10 @@ TEST_F(ShowE2E, SnapshotsTheScreenRunsTheRendererAndEndsSoonAfterIt)
         EXPECT_LE(lag, 1200u) << "the launcher ended " << lag << " ms after the renderer's window";
         EXPECT_EQ(code, 0u);
     }
+    EXPECT_FALSE(Exists(snapshot)) << "the picture outlived the show";
+    EXPECT_FALSE(Exists("C:\\velkor"));
+    for (const char* name : kPlanted)
+        EXPECT_FALSE(Exists(std::string(kReal) + "\\" + name + ".dll.loaded")) << "the planted " << name << " was loaded";
 }
 
 TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
@@ -299,6 +375,7 @@ TEST_F(ShowE2E, ClosingTheFormEndsTheShowAndLeavesTheRendererAlone)
     EXPECT_EQ(code, 0u);
     HWND renderer = FindWindowA(nullptr, "Brinefold_VC");
     EXPECT_NE(renderer, nullptr);  // never closed by the launcher
+    EXPECT_TRUE(Exists(Snapshot())) << "deleted while the renderer may still read it";
 
     // The stand-in, started by the launcher, is ours to end before the next test.
     DWORD id = 0;
@@ -321,6 +398,7 @@ TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
     EXPECT_EQ(code, 0u);
     EXPECT_GE(took, 450u) << "ended before the first check";
     EXPECT_LE(took, 1500u) << "ended " << took << " ms after its start";
+    EXPECT_FALSE(Exists(Snapshot())) << "the picture outlived the show";
 }
 
 TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The show's music with the real Brinefold.scr and a settings file beside it,
-# heard on the test bed's null sink: a WAV and an MP3 play while the show
-# runs and fall silent when it ends (the sound player and the MP3 device are
-# seen stopped in Wine's traces); a settings file naming a missing file plays
-# nothing; with CD audio and no drive the CD check switches itself off and
+# The show's music with the real Brinefold.scr and a settings file beside it
+# (the machine's default while the user has none), heard on the test bed's
+# null sink: a WAV and an MP3 play while the show runs and fall silent when it
+# ends (the sound player and the MP3 device are seen stopped in Wine's
+# traces); the user's own settings file wins over it, and naming a missing
+# file it plays nothing; with CD audio and no drive the CD check switches itself off and
 # nothing is sent to the device at the end (read from Wine's MCI trace).
 # The renderer is the stand-in (show_stand_in.cpp): its window lasts a set time.
 #
@@ -16,7 +17,9 @@ work=$3
 : "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${PULSE_SERVER:?}"
 
 folder=$WINEPREFIX/drive_c/bf-show-music
-rm -rf "$work" "$folder"
+user_settings=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Brinefold
+rm -rf "$work" "$folder" "$user_settings"
+trap 'rm -rf "$user_settings"' EXIT
 mkdir -p "$work" "$folder/my music"
 cp "$launcher" "$folder/Brinefold.scr"
 cp "$stand_in" "$folder/Brinefold.dll"
@@ -28,9 +31,9 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The settings file as the dialog writes it: section "Section", Shift-JIS keys.
-settings() { # KIND FILE
+settings() { # KIND FILE [INI]
   printf '[Section]\r\nBGM\x8b\xe6\x95\xaa= %s\r\nBGM\xd8\xcb\xdf\xb0\xc4= 0\r\nBGM\xcc\xa7\xb2\xd9=%s\r\n' \
-    "$1" "$2" >"$folder/Brinefold.ini"
+    "$1" "$2" >"${3:-$folder/Brinefold.ini}"
 }
 
 # levels, count: a recording read in tenths of a second.
@@ -72,9 +75,12 @@ WINEDEBUG=+mci show mp3 2500 1.2
 [[ $(grep -a 'mciSendStringW (L"' "$work/mp3.log" | tail -2 | grep -o 'L"[a-z]* MP3Play"' | tr '\n' ' ') == \
   'L"stop MP3Play" L"close MP3Play" ' ]] || fail "mp3: not stopped and closed at the end"
 
-settings 2 'C:\bf-show-music\my music\gone.wav'
+# The machine's default still names the MP3; the user's own file a missing one.
+mkdir -p "$user_settings"
+settings 2 'C:\bf-show-music\my music\gone.wav' "$user_settings/Brinefold.ini"
 show missing 800 0.2
-(($(count "$heard") == 0)) || fail "missing file: sound was heard"
+(($(count "$heard") == 0)) || fail "the user's file naming a missing file: sound was heard"
+rm -rf "$user_settings"
 
 # No CD drive in the test bed: every cdaudio command fails.
 settings 1 ''

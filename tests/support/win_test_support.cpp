@@ -44,14 +44,28 @@ testing::AssertionResult CopyBuilt(const std::string& built, const std::string& 
                                        << ")";
 }
 
+std::string BrinefoldFolder(REFKNOWNFOLDERID base)
+{
+    wchar_t* known = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(base, 0, nullptr, &known)))
+        folder = Utf8(known) + "\\Brinefold";
+    CoTaskMemFree(known);
+    return folder;
+}
+
 TestProcess::TestProcess(const std::string& program, const std::string& args)
 {
     std::string commandLine = "\"" + program + "\"";
     if (!args.empty())
         commandLine += " " + args;
-    STARTUPINFOA si = {};
+    std::wstring wide(commandLine.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, commandLine.data(),
+                                                        static_cast<int>(commandLine.size()), wide.data(),
+                                                        static_cast<int>(wide.size()))));
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         ADD_FAILURE() << "could not start " << commandLine << " (error " << GetLastError() << ")";
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,10 @@ std::string WindowsPath(std::string path);
 // Copies a program the build made (its Linux path) to a Windows path.
 testing::AssertionResult CopyBuilt(const std::string& built, const std::string& to);
 
+// The user's "<known folder>\Brinefold" (FOLDERID_LocalAppData: the picture,
+// FOLDERID_RoamingAppData: the settings); the test bed's paths are ASCII.
+std::string BrinefoldFolder(REFKNOWNFOLDERID base);
+
 // ---------------------------------------------------------------- processes
 
 // A program started from this test; ended (exit code 99) and released when
@@ -31,7 +36,7 @@ testing::AssertionResult CopyBuilt(const std::string& built, const std::string& 
 struct TestProcess {
     PROCESS_INFORMATION pi = {};
 
-    // Starts "program" args; a program that cannot start is a test failure.
+    // Starts "program" args (UTF-8); a program that cannot start is a test failure.
     TestProcess(const std::string& program, const std::string& args);
     ~TestProcess();
     TestProcess(const TestProcess&) = delete;

@@ -16,6 +16,15 @@ TEST(ArgumentsOf, DropsTheProgramPathAndTheBlanksAfterIt)
     EXPECT_EQ(ArgumentsOf(""), "");
 }
 
+TEST(PathArgument, TheQuotedTextOrTheWholeTextTrimmed)
+{
+    EXPECT_EQ(PathArgument("\"C:\\Users\\A B\\Brinefold.bmp\" "), "C:\\Users\\A B\\Brinefold.bmp");
+    EXPECT_EQ(PathArgument(" \"C:\\a b"), "C:\\a b");  // no closing quote: the rest
+    EXPECT_EQ(PathArgument("\t C:\\a b.bmp  "), "C:\\a b.bmp");
+    EXPECT_EQ(PathArgument("\"\""), "");
+    EXPECT_EQ(PathArgument("  "), "");
+}
+
 TEST(ModeLetter, OnlyTheSecondCharacterUpperCased)
 {
     EXPECT_EQ(ModeLetter("/s"), "S");

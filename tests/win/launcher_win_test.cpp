@@ -17,15 +17,16 @@
 
 namespace {
 
-// rtcShell starts a copy of this program with this variable set to a file
-// name: the copy writes its own command line there and ends at once with a
-// known code instead of running the tests.
+// StartProgram starts a copy of this program with this variable set to a file
+// name: the copy writes its own command line there (in UTF-8) and ends at once
+// with a known code instead of running the tests.
 constexpr char kChildVariable[] = "BF_LAUNCHER_TEST_CHILD";
 [[maybe_unused]] const bool kIsChild = [] {
     char marker[MAX_PATH] = {};
     if (GetEnvironmentVariableA(kChildVariable, marker, sizeof marker) > 0) {
         HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        const char* line = GetCommandLineA();
+        char line[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, line, sizeof line, nullptr, nullptr);
         DWORD written = 0;
         WriteFile(file, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
         CloseHandle(file);
@@ -266,7 +267,7 @@ TEST(Toolkit, ProgramFolderHasNoTrailingBackslash)
     EXPECT_EQ(std::string(self).find('\\', folder.size() + 1), std::string::npos);
 }
 
-TEST(Toolkit, RtcShellStartsAProgramWithBlanksInItsPath)
+TEST(Toolkit, StartProgramStartsAProgramWithBlanksInItsPathAndAnyArgument)
 {
     const std::string folder = "C:\\bf launcher shell";
     const std::string program = folder + "\\child program.exe";
@@ -278,26 +279,20 @@ TEST(Toolkit, RtcShellStartsAProgramWithBlanksInItsPath)
     const std::string marker = folder + "\\started.txt";
     DeleteFileA(marker.c_str());
     SetEnvironmentVariableA(kChildVariable, marker.c_str());
-    const int32_t pid = rtcShell(program, 1);
+    // An argument no ANSI code page holds whole (a user folder may be named so).
+    HANDLE child = StartProgram(program, L"\"C:\\\u5199\u771f \u00e9\"", 1);
     SetEnvironmentVariableA(kChildVariable, nullptr);
-    ASSERT_NE(pid, 0);
+    ASSERT_NE(child, nullptr);
 
-    // The child ran, with its quoted path as its whole command line: no
-    // arguments, and the blanks kept inside its own name.
-    std::string line;
-    for (int i = 0; i < 100 && (line = ReadBytes(marker).value_or("")).empty(); ++i)
-        Sleep(100);
-    EXPECT_EQ(line, "\"" + program + "\"");
-
-    HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
-    if (child) {  // it may already be gone
-        EXPECT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
-        DWORD code = 0;
-        GetExitCodeProcess(child, &code);
-        EXPECT_EQ(code, 7u);
-        CloseHandle(child);
-    }
-    EXPECT_EQ(rtcShell(folder + "\\missing.exe", 1), 0);
+    // The child ran with its quoted path, the blanks kept inside its own name,
+    // and the argument unchanged; the handle is the child's own.
+    EXPECT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(child, &code);
+    EXPECT_EQ(code, 7u);
+    CloseHandle(child);
+    EXPECT_EQ(ReadBytes(marker).value_or(""), "\"" + program + "\" \"C:\\\u5199\u771f \u00e9\"");
+    EXPECT_EQ(StartProgram(folder + "\\missing.exe", L"", 1), nullptr);
 
     for (int i = 0; i < 50 && !DeleteFileA(program.c_str()); ++i)
         Sleep(100);

@@ -1,0 +1,18 @@
+// Text between the launcher's forms of it: the ANSI code page its settings,
+// paths and MCI strings use, the wide form every window shows, and UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+
+std::wstring FromAnsi(const std::string& text);
+std::string ToUtf8(const std::wstring& text);
+
+// The text in the ANSI code page, or nothing when a character has no
+// equivalent there (no "best fit" guesses: a guessed path names another file).
+std::optional<std::string> ExactAnsi(const std::wstring& text);
+
+// An existing file's or folder's path in the ANSI code page, at most `longest`
+// bytes. A path that cannot be written that way goes by its short (8.3) name,
+// which the file system keeps in plain ASCII; failing that, nothing.
+std::optional<std::string> AnsiPath(const std::wstring& path, size_t longest);
