@@ -15,9 +15,10 @@
 ;                 silent install leaves the user's choice alone without it;
 ;                 the interactive installer offers it as a box, checked.
 ; Uninstaller command line:
-;   /S            silent; deletes the desktop snapshot too
-;   /KEEPSNAPSHOT keeps C:\velkor\Brinefold.bmp (the interactive uninstaller
-;                 offers its deletion as a box, checked)
+;   /S            silent; deletes the uninstalling user's desktop pictures too
+;   /KEEPSNAPSHOT keeps them: %LOCALAPPDATA%\Brinefold and an older version's
+;                 C:\velkor\Brinefold.bmp (the interactive uninstaller offers
+;                 their deletion as a box, checked)
 
 Unicode true
 Target amd64-unicode
@@ -53,7 +54,9 @@ ManifestDPIAware true
 ; Where the installer remembers the screensaver choice it replaced, per user
 ; (the choice itself is per user).
 !define BF_SETUP_KEY "Software\Brinefold\Setup"
-!define BF_SNAPSHOT_FOLDER "C:\velkor"
+; Where older versions saved the desktop picture, one folder for all users;
+; the launcher now keeps it in each user's own %LOCALAPPDATA%\Brinefold.
+!define BF_OLD_SNAPSHOT_FOLDER "C:\velkor"
 
 Name "Brinefold ${BF_VERSION}"
 OutFile "${BF_OUTFILE}"
@@ -139,17 +142,9 @@ Section "Brinefold screensaver" SecProgram
   SetOutPath $SYSDIR
   File "${BF_BIN_DIR}\Brinefold.scr"
   File "${BF_BIN_DIR}\Brinefold.dll"
-
-  ; The settings dialog saves into Brinefold.ini beside the program. In the
-  ; system folder only administrators may create or change files, so the
-  ; dialog of an ordinary user could not save: give the file to the users.
-  ; An existing file keeps its settings.
-  ${IfNot} ${FileExists} "$SYSDIR\Brinefold.ini"
-    FileOpen $0 "$SYSDIR\Brinefold.ini" w
-    FileClose $0
-  ${EndIf}
-  nsExec::Exec '"$SYSDIR\icacls.exe" "$SYSDIR\Brinefold.ini" /grant *S-1-5-32-545:(M)'
-  Pop $0
+  ; Nothing else goes beside the programs and no rights change: each user's
+  ; settings and picture live in that user's own profile. A Brinefold.ini an
+  ; administrator placed here stays, as every user's default settings.
 
   SetOutPath $INSTDIR
   File "${BF_DOC_DIR}\README.txt"
@@ -251,18 +246,66 @@ Section "un.Brinefold screensaver" UnSecProgram
   DeleteRegKey HKCU "${BF_SETUP_KEY}"
   DeleteRegKey /ifempty HKCU "Software\Brinefold"
 
+  ; The settings of the user running the uninstaller go with the program,
+  ; whatever becomes of the pictures; other users' profiles are theirs.
+  RMDir /r "$APPDATA\Brinefold"
+
   ; A running screensaver keeps its files until the next restart.
   Delete /REBOOTOK "$SYSDIR\Brinefold.scr"
   Delete /REBOOTOK "$SYSDIR\Brinefold.dll"
-  Delete /REBOOTOK "$SYSDIR\Brinefold.ini"
+  Delete /REBOOTOK "$SYSDIR\Brinefold.ini"  ; the administrator's default settings
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
 SectionEnd
 
-Section "un.Delete the desktop snapshot" UnSecSnapshot
-  Delete "${BF_SNAPSHOT_FOLDER}\Brinefold.bmp"
-  Delete "${BF_SNAPSHOT_FOLDER}\Brinefold.bmp.new"  ; left by a save that was cut short
-  RMDir "${BF_SNAPSHOT_FOLDER}"  ; only when empty
+; $R0: a file. Deletes it when it belongs to the user running the
+; uninstaller, i.e. its owner is the user of this process's token (elevation
+; does not change that user).
+Function un.DeleteUsersFile
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  ; SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION: $R1, the owner's SID, lies
+  ; inside the descriptor $R2.
+  System::Call 'advapi32::GetNamedSecurityInfoW(w R0, i 1, i 1, *p .R1, p 0, p 0, p 0, *p .R2) i .R3'
+  ${If} $R3 == 0  ; ERROR_SUCCESS
+    ; GetCurrentProcess() is -1; TOKEN_QUERY.
+    System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .R4) i .R3'
+    ${If} $R3 <> 0
+      System::Alloc 256  ; TOKEN_USER with a SID of at most 68 bytes
+      Pop $R5
+      System::Call 'advapi32::GetTokenInformation(p R4, i 1, p R5, i 256, *i .R3) i .R3'  ; TokenUser
+      ${If} $R3 <> 0
+        System::Call '*$R5(p .R3)'  ; TOKEN_USER.User.Sid
+        System::Call 'advapi32::EqualSid(p R1, p R3) i .R3'
+        ${If} $R3 <> 0
+          Delete $R0
+        ${EndIf}
+      ${EndIf}
+      System::Free $R5
+      System::Call 'kernel32::CloseHandle(p R4)'
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p R2)'
+  ${EndIf}
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+FunctionEnd
+
+Section "un.Delete the desktop pictures" UnSecSnapshot
+  ; A picture left by a show that was cut short.
+  RMDir /r "$LOCALAPPDATA\Brinefold"
+  ; The older versions' folder is shared by all users: only this user's
+  ; pictures go, and the folder only when nothing else is left in it.
+  StrCpy $R0 "${BF_OLD_SNAPSHOT_FOLDER}\Brinefold.bmp"
+  Call un.DeleteUsersFile
+  StrCpy $R0 "${BF_OLD_SNAPSHOT_FOLDER}\Brinefold.bmp.new"  ; left by a save that was cut short
+  Call un.DeleteUsersFile
+  RMDir "${BF_OLD_SNAPSHOT_FOLDER}"
 SectionEnd
 
 ; Last, so that the entry in the installed-programs list goes only when
@@ -274,8 +317,8 @@ Section "-un.Registration"
 SectionEnd
 
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecProgram} "The screensaver, its settings file and its entry in the installed programs."
-  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSnapshot} "C:\velkor\Brinefold.bmp: the picture of your screen Brinefold saved when it last started."
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecProgram} "The screensaver, your settings, the default settings beside it and its entry in the installed programs."
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSnapshot} "Pictures of your screen left in $LOCALAPPDATA\Brinefold, and C:\velkor\Brinefold.bmp saved by an older version."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
 Function un.onInit

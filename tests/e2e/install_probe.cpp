@@ -8,11 +8,15 @@
 //   install_probe set KEY NAME TEXT         writes a REG_SZ value (creating the key)
 //   install_probe delete KEY [NAME]         deletes a value, or the key with its subkeys
 //   install_probe close TITLE               posts WM_CLOSE to the window with that title
+//   install_probe owner FILE                the SIDs of FILE's owner and of the user running
+//                                           the probe: owner=..., user=...
 //
 // KEY is HKCU\... or HKLM\..., read in the 64-bit view like the installer.
 // Exit code 0, or 1 when the question could not be answered.
 #include <windows.h>
 #include <shellapi.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <string>
@@ -192,6 +196,39 @@ int Close(const char* title)
     return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
+std::string SidText(PSID sid)
+{
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text))
+        return "<unknown>";
+    const std::string out = Utf8(text);
+    LocalFree(text);
+    return out;
+}
+
+int Owner(const std::wstring& file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
+        return 1;
+    std::printf("owner=%s\n", SidText(owner).c_str());
+    LocalFree(descriptor);
+
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return 1;
+    alignas(TOKEN_USER) BYTE buffer[256];
+    DWORD size = 0;
+    const bool known = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    CloseHandle(token);
+    if (!known)
+        return 1;
+    std::printf("user=%s\n", SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -213,5 +250,7 @@ int main(int argc, char** argv)
     }
     if (command == "close")
         return Close(argv[2]);
+    if (command == "owner")
+        return Owner(Wide(argv[2]));
     return 2;
 }

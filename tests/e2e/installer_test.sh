@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # The real installer under Wine, silently, the way an administrator deploys it:
 #  1. a previous screensaver is set; /S /SETCURRENT puts both programs into the
-#     system folder, makes Brinefold the screensaver and lists it under
-#     installed programs; a reinstall keeps the settings file; the installed
-#     Brinefold.scr /s runs the show and ends when the renderer is closed; the
-#     silent uninstall (the listed QuietUninstallString) removes the files, the
-#     settings file, the snapshot and the entry and gives back the previous
+#     system folder and nothing else there, makes Brinefold the screensaver
+#     and lists it under installed programs; a reinstall keeps an
+#     administrator's Brinefold.ini; the installed Brinefold.scr /s runs the
+#     show with its picture in %LOCALAPPDATA%\Brinefold, ends when the
+#     renderer is closed and leaves no picture anywhere; the silent uninstall
+#     (the listed QuietUninstallString) removes the files, the entry, the
+#     user's %APPDATA%\Brinefold and %LOCALAPPDATA%\Brinefold and the user's
+#     old C:\velkor\Brinefold.bmp with its folder, and gives back the previous
 #     screensaver;
 #  2. a silent install without /SETCURRENT leaves the choice alone; after a
 #     /SETCURRENT install the user picks another screensaver, which the
-#     uninstall then keeps, and /KEEPSNAPSHOT keeps the snapshot;
-#  3. with no screensaver chosen before, the uninstall leaves none chosen.
+#     uninstall then keeps, and /KEEPSNAPSHOT keeps the pictures, not the
+#     settings;
+#  3. with no screensaver chosen before, the uninstall leaves none chosen; of
+#     the old pictures in C:\velkor it deletes the user's, not another user's.
 #
 #   installer_test.sh PROBE SETUP_EXE BRINEFOLD_SCR BRINEFOLD_DLL VERSION   (inside a test bed's env)
 set -euo pipefail
@@ -48,6 +53,26 @@ probe() {
 # value KEY NAME: the value's text, or <absent>.
 value() { probe get "$1" "$2" | awk -v n="$2" 'index($0, n "=") == 1 { print substr($0, length(n) + 2) }'; }
 field() { grep -m1 "^$1=" <<<"$2" | cut -d= -f2-; }
+# whose FILE: "user" when the user running the probe owns FILE, "other" when
+# someone else does, nothing when the probe could not tell.
+whose() {
+  local own owner user
+  own=$(probe owner "$1")
+  owner=$(field owner "$own") user=$(field user "$own")
+  [[ -n $owner && -n $user ]] || return 0
+  if [[ $owner == "$user" ]]; then echo user; else echo other; fi
+}
+
+# The user's own folders, where Wine puts them in the prefix: the pictures
+# (%LOCALAPPDATA%\Brinefold) and the settings (%APPDATA%\Brinefold).
+mapfile -t profile < <(wine cmd /c 'echo %LOCALAPPDATA%&echo %APPDATA%' | tr -d '\r')
+((${#profile[@]} == 2)) && mapfile -t profile < <(winepath -u "${profile[@]}")
+if ((${#profile[@]} != 2)) || [[ ! -d ${profile[0]} || ! -d ${profile[1]} ]]; then
+  echo "FAIL: no %LOCALAPPDATA% and %APPDATA% in the prefix (${profile[*]})" >&2
+  exit 1
+fi
+user_pictures=${profile[0]}/Brinefold
+user_settings=${profile[1]}/Brinefold
 
 # Nothing of an earlier run may decide the outcome; the test bed's own
 # screensaver choice is given back at the end.
@@ -58,7 +83,7 @@ restore_value() { # NAME TEXT
 }
 clean() {
   rm -f "$sys"/Brinefold.scr "$sys"/Brinefold.dll "$sys"/Brinefold.ini
-  rm -rf "$folder" "$velkor"
+  rm -rf "$folder" "$velkor" "$user_pictures" "$user_settings"
   probe delete "$entry"
   probe delete 'HKCU\Software\Brinefold'
 }
@@ -92,6 +117,15 @@ uninstall() { # ARGS...
   fail "the uninstall did not finish within 30 s"
 }
 
+# What using Brinefold leaves for the user: settings, a picture of a show that
+# was cut short, an older version's picture in C:\velkor.
+leave_user_files() {
+  mkdir -p "$user_settings" "$user_pictures" "$velkor"
+  printf '[Section]\r\n' >"$user_settings/Brinefold.ini"
+  printf 'BM' >"$user_pictures/Brinefold.bmp"
+  printf 'BM' >"$velkor/Brinefold.bmp"
+}
+
 echo "== 1. install over a previous screensaver, show, uninstall"
 probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\previous.scr'
 probe set "$desktop" ScreenSaveActive 0
@@ -103,6 +137,7 @@ for f in README.txt LICENSE.txt Uninstall.exe; do
   [[ -f $folder/$f ]] || fail "$f missing from Program Files\\Brinefold"
 done
 grep -q $'\r$' "$folder/README.txt" || fail "README.txt has no CRLF line ends"
+[[ ! -e $sys/Brinefold.ini ]] || fail "the installer created Brinefold.ini beside the programs"
 expect "SCRNSAVE.EXE" "$(value "$desktop" SCRNSAVE.EXE)" "$ours"
 expect "ScreenSaveActive" "$(value "$desktop" ScreenSaveActive)" 1
 
@@ -135,11 +170,12 @@ done
 icons=$(field Icons "$(probe version "$ours")")
 [[ $icons =~ ^[0-9]+$ ]] && ((icons >= 1)) || fail "Brinefold.scr has no icon ($icons)"
 
-# The settings the dialog saved survive a reinstall, which also keeps the
-# remembered previous screensaver (checked at the uninstall).
+# Default settings an administrator placed beside the programs survive a
+# reinstall, which also keeps the remembered previous screensaver (both
+# checked at the uninstall, which removes the file).
 printf '[Section]\r\nkept=1\r\n' >"$sys/Brinefold.ini"
 install /S /SETCURRENT
-grep -q '^kept=1' "$sys/Brinefold.ini" || fail "the reinstall lost the settings file"
+grep -q '^kept=1' "$sys/Brinefold.ini" || fail "the reinstall changed the administrator's Brinefold.ini"
 
 # The installed screensaver's run switch: the renderer beside it opens its
 # window; closing that window ends the launcher too.
@@ -147,6 +183,7 @@ wine 'C:\windows\system32\Brinefold.scr' /s &
 show_pid=$!
 if timeout 15 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' >/dev/null; then
   echo "ok: the installed Brinefold.scr /s opened Brinefold_VC"
+  [[ -f $user_pictures/Brinefold.bmp ]] || fail "no picture in %LOCALAPPDATA%\\Brinefold during the show"
   [[ $(probe close Brinefold_VC) != *absent* ]] || fail "Brinefold_VC went away before it was closed"
   if timeout 10 tail --pid="$show_pid" -f /dev/null; then
     code=0
@@ -162,14 +199,19 @@ else
   wait "$show_pid" 2>/dev/null || true
   show_pid=
 fi
-[[ -f $velkor/Brinefold.bmp ]] || fail "the show left no snapshot"
+[[ -z $(find "$user_pictures" -type f 2>/dev/null) ]] || fail "the show left its picture behind"
+[[ ! -e $velkor ]] || fail "the show created C:\\velkor"
 
+leave_user_files
+expect "owner of C:\\velkor\\Brinefold.bmp" "$(whose 'C:\velkor\Brinefold.bmp')" user
 uninstall /S
 for f in Brinefold.scr Brinefold.dll Brinefold.ini; do
   [[ ! -e $sys/$f ]] || fail "$f is still in the system folder"
 done
 [[ ! -e $folder ]] || fail "Program Files\\Brinefold is still there"
-[[ ! -e $velkor ]] || fail "C:\\velkor (the snapshot) is still there"
+[[ ! -e $user_settings ]] || fail "%APPDATA%\\Brinefold (the settings) is still there"
+[[ ! -e $user_pictures ]] || fail "%LOCALAPPDATA%\\Brinefold (the pictures) is still there"
+[[ ! -e $velkor ]] || fail "C:\\velkor (the old picture) is still there"
 expect "SCRNSAVE.EXE after uninstall" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\previous.scr'
 expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)" 0
 expect "installer's own key" "$(probe key 'HKCU\Software\Brinefold')" absent
@@ -179,21 +221,34 @@ install /S
 expect "SCRNSAVE.EXE after /S alone" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\previous.scr'
 install /S /SETCURRENT
 probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\other.scr'
-mkdir -p "$velkor" && printf 'BM' >"$velkor/Brinefold.bmp"
+leave_user_files
 uninstall /S /KEEPSNAPSHOT
 expect "SCRNSAVE.EXE chosen after install" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\other.scr'
 expect "ScreenSaveActive chosen after install" "$(value "$desktop" ScreenSaveActive)" 1
-[[ -f $velkor/Brinefold.bmp ]] || fail "/KEEPSNAPSHOT did not keep the snapshot"
+[[ -f $user_pictures/Brinefold.bmp ]] || fail "/KEEPSNAPSHOT did not keep %LOCALAPPDATA%\\Brinefold"
+[[ -f $velkor/Brinefold.bmp ]] || fail "/KEEPSNAPSHOT did not keep C:\\velkor\\Brinefold.bmp"
+[[ ! -e $user_settings ]] || fail "/KEEPSNAPSHOT kept %APPDATA%\\Brinefold (the settings)"
 [[ ! -e $sys/Brinefold.scr ]] || fail "Brinefold.scr is still in the system folder"
 
-echo "== 3. no screensaver before"
+echo "== 3. no screensaver before; another user's old picture"
 probe delete "$desktop" SCRNSAVE.EXE
 probe delete "$desktop" ScreenSaveActive
 install /S /SETCURRENT
 expect "SCRNSAVE.EXE" "$(value "$desktop" SCRNSAVE.EXE)" "$ours"
+# Wine takes a file's owner from its Unix owner (our uid is the user, any
+# other Anonymous, S-1-5-7) and ignores one set through SetNamedSecurityInfo:
+# another user's picture is one chowned away. The cut-short save beside it is
+# the user's.
+rm -rf "$velkor" && mkdir -p "$velkor"
+printf 'BM' >"$velkor/Brinefold.bmp"
+printf 'BM' >"$velkor/Brinefold.bmp.new"
+chown 65534 "$velkor/Brinefold.bmp" || fail "could not give the old picture another owner (needs root)"
+expect "owner of C:\\velkor\\Brinefold.bmp" "$(whose 'C:\velkor\Brinefold.bmp')" other
 uninstall /S
 expect "SCRNSAVE.EXE after uninstall" "$(value "$desktop" SCRNSAVE.EXE)" '<absent>'
 expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)" '<absent>'
+[[ -f $velkor/Brinefold.bmp ]] || fail "the uninstall deleted another user's C:\\velkor\\Brinefold.bmp"
+[[ ! -e $velkor/Brinefold.bmp.new ]] || fail "the uninstall kept the user's C:\\velkor\\Brinefold.bmp.new"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed" >&2
