@@ -144,7 +144,11 @@ Section "Brinefold screensaver" SecProgram
   File "${BF_BIN_DIR}\Brinefold.dll"
   ; Nothing else goes beside the programs and no rights change: each user's
   ; settings and picture live in that user's own profile. A Brinefold.ini an
-  ; administrator placed here stays, as every user's default settings.
+  ; administrator placed here stays, as every user's default settings; one an
+  ; older version made writable for all users gets back the system folder's
+  ; own rights, so no account can steer the others' music through it.
+  IfFileExists "$SYSDIR\Brinefold.ini" 0 +2
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$SYSDIR\Brinefold.ini" /reset'
 
   SetOutPath $INSTDIR
   File "${BF_DOC_DIR}\README.txt"
