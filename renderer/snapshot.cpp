@@ -266,161 +266,197 @@ const char* DibStatusMessage(DibStatus status) {
     return nullptr;
 }
 
-DibStatus ParseDib(const uint8_t* file, size_t size, DibLayout* layout) {
-    DibLayout& l = *layout;
-    l = DibLayout{};
+namespace {
 
-    // With the file header the bitmap header follows it; without, the file
-    // is a bare DIB (header, masks, colour table, pixels packed together).
-    const bool signature = size >= 2 && file[0] == 'B' && file[1] == 'M';
-    const size_t headerAt = signature ? kFileHeaderSize : 0;
-    if (size < headerAt + 4) {
+// The bitmap header's fields, whichever of the two headers the file has.
+struct DibHeader {
+    size_t at = 0;      // where it starts in the file
+    uint32_t size = 0;  // 12 (core) or 40 (information header)
+    bool core = false;
+    int64_t width = 0, height = 0;
+    uint16_t planes = 0, bitCount = 0;
+    uint32_t compression = kBiRgb, sizeImage = 0, colorsUsed = 0;
+
+    bool Rle() const { return compression == kBiRle8 || compression == kBiRle4; }
+    size_t TableEntrySize() const { return core ? 3 : 4; }
+};
+
+// The header after the file header, or at the start of a bare DIB.
+DibStatus ReadDibHeader(const uint8_t* file, size_t size, bool signature, DibHeader& d) {
+    d.at = signature ? kFileHeaderSize : 0;
+    if (size < d.at + 4) {
         return DibStatus::UnknownFormat;
     }
-    const uint8_t* h = file + headerAt;
-    const uint32_t headerSize = Le32(h);
-    if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) {
+    const uint8_t* h = file + d.at;
+    d.size = Le32(h);
+    if (d.size != kCoreHeaderSize && d.size != kInfoHeaderSize) {
         return DibStatus::UnknownFormat;
     }
-    if (size - headerAt < headerSize) {
+    if (size - d.at < d.size) {
         return DibStatus::ConversionError;
     }
-
-    const bool core = headerSize == kCoreHeaderSize;
-    int64_t width, height;
-    uint16_t planes, bitCount;
-    uint32_t compression = kBiRgb, sizeImage = 0, colorsUsed;
-    if (core) {  // unsigned 16-bit sizes; always bottom-up
-        width = Le16(h + 4);
-        height = Le16(h + 6);
-        planes = Le16(h + 8);
-        bitCount = Le16(h + 10);
-        colorsUsed = CountDibColors(h);
+    d.core = d.size == kCoreHeaderSize;
+    if (d.core) {  // unsigned 16-bit sizes; always bottom-up
+        d.width = Le16(h + 4);
+        d.height = Le16(h + 6);
+        d.planes = Le16(h + 8);
+        d.bitCount = Le16(h + 10);
+        d.colorsUsed = CountDibColors(h);
     } else {
-        width = static_cast<int32_t>(Le32(h + 4));
-        height = static_cast<int32_t>(Le32(h + 8));
-        planes = Le16(h + 12);
-        bitCount = Le16(h + 14);
-        compression = Le32(h + 16);
-        sizeImage = Le32(h + 20);
-        colorsUsed = Le32(h + 32);
+        d.width = static_cast<int32_t>(Le32(h + 4));
+        d.height = static_cast<int32_t>(Le32(h + 8));
+        d.planes = Le16(h + 12);
+        d.bitCount = Le16(h + 14);
+        d.compression = Le32(h + 16);
+        d.sizeImage = Le32(h + 20);
+        d.colorsUsed = Le32(h + 32);
     }
+    return DibStatus::Ok;
+}
 
-    // The layouts GDI converts; anything else converts nothing.
-    if (width <= 0 || height == 0) {
+// The layouts GDI converts, at a size a screen can have; fills the picture's
+// geometry.
+DibStatus CheckDibGeometry(const DibHeader& d, DibLayout& l) {
+    if (d.width <= 0 || d.height == 0) {
         return DibStatus::ConversionError;
     }
-    const bool rle = compression == kBiRle8 || compression == kBiRle4;
-    if (rle) {
-        if (height < 0 || bitCount != (compression == kBiRle4 ? 4 : 8)) {
+    if (d.Rle()) {
+        if (d.height < 0 || d.bitCount != (d.compression == kBiRle4 ? 4 : 8)) {
             return DibStatus::ConversionError;
         }
     } else {
-        if (planes == 0) {
+        if (d.planes == 0) {
             return DibStatus::ConversionError;
         }
-        switch (bitCount) {
+        switch (d.bitCount) {
             case 1: case 4: case 8: case 24:
-                if (compression != kBiRgb) return DibStatus::ConversionError;
+                if (d.compression != kBiRgb) return DibStatus::ConversionError;
                 break;
             case 16: case 32:
-                if (compression != kBiRgb && compression != kBiBitfields) return DibStatus::ConversionError;
+                if (d.compression != kBiRgb && d.compression != kBiBitfields) return DibStatus::ConversionError;
                 break;
             default:
                 return DibStatus::ConversionError;
         }
     }
-
-    const int64_t signedRows = height;  // -INT32_MIN does not fit 32 bits
-    const uint64_t rows = static_cast<uint64_t>(signedRows < 0 ? -signedRows : signedRows);
+    const uint64_t rows = static_cast<uint64_t>(d.height < 0 ? -d.height : d.height);
     // No screen is that large, and a few bytes of RLE could otherwise have the
     // start-up allocate and clear gigabytes for a picture nobody can see.
-    if (static_cast<uint64_t>(width) > kLargestSide || rows > kLargestSide) {
+    if (static_cast<uint64_t>(d.width) > kLargestSide || rows > kLargestSide) {
         return DibStatus::OutOfMemory;
     }
-    const uint64_t stride = (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
-    const uint64_t rowBytes = (static_cast<uint64_t>(width) * bitCount + 7) / 8;
-
-    l.width = static_cast<int32_t>(width);
+    l.width = static_cast<int32_t>(d.width);
     l.rows = static_cast<int32_t>(rows);
-    l.topDown = height < 0;
-    l.bitCount = bitCount;
-    l.stride = static_cast<size_t>(stride);
+    l.topDown = d.height < 0;
+    l.bitCount = d.bitCount;
+    l.stride = (static_cast<size_t>(d.width) * d.bitCount + 31) / 32 * 4;
+    return DibStatus::Ok;
+}
 
-    // Colour masks (only bit-field files store them, right after the header).
-    size_t tableAt = headerAt + headerSize;
-    if (bitCount == 16 || bitCount == 32) {
-        if (compression == kBiBitfields) {
-            if (size - tableAt < 12) {
-                return DibStatus::ConversionError;
-            }
-            for (int c = 0; c < 3; ++c) {
-                l.masks[c] = Le32(file + tableAt + 4 * c);
-                if (l.masks[c] == 0) {
-                    return DibStatus::ConversionError;
-                }
-            }
-            tableAt += 12;
-        } else {
-            std::memcpy(l.masks, bitCount == 16 ? kMasks555 : kMasks888, sizeof l.masks);
-        }
-        for (int c = 0; c < 3; ++c) {
-            l.fields[c] = FieldOf(l.masks[c]);
-        }
+// Colour masks of 16- and 32-bit files: stored right after the header by
+// bit-field files, else the fixed 5-5-5 and 8-8-8 ones. Moves `tableAt` past
+// stored masks.
+DibStatus ReadDibMasks(const uint8_t* file, size_t size, const DibHeader& d, size_t& tableAt, DibLayout& l) {
+    if (d.bitCount != 16 && d.bitCount != 32) {
+        return DibStatus::Ok;
     }
-
-    // Colour table: colours used entries (at most 2^bits), else all 2^bits;
-    // indices past the table are black.
-    if (bitCount <= 8) {
-        const uint32_t most = 1u << bitCount;
-        const uint32_t used = colorsUsed == 0 || colorsUsed > most ? most : colorsUsed;
-        const size_t entrySize = core ? 3 : 4;
-        if ((size - tableAt) / entrySize < used) {
+    if (d.compression == kBiBitfields) {
+        if (size - tableAt < 12) {
             return DibStatus::ConversionError;
         }
-        for (uint32_t e = 0; e < used; ++e) {
-            const uint8_t* q = file + tableAt + e * entrySize;
-            l.palette[e][0] = q[2];
-            l.palette[e][1] = q[1];
-            l.palette[e][2] = q[0];
+        for (int c = 0; c < 3; ++c) {
+            l.masks[c] = Le32(file + tableAt + 4 * c);
+            if (l.masks[c] == 0) {
+                return DibStatus::ConversionError;
+            }
         }
+        tableAt += 12;
+    } else {
+        std::memcpy(l.masks, d.bitCount == 16 ? kMasks555 : kMasks888, sizeof l.masks);
     }
+    for (int c = 0; c < 3; ++c) {
+        l.fields[c] = FieldOf(l.masks[c]);
+    }
+    return DibStatus::Ok;
+}
 
-    // Pixel data: where the file header says, or right after the colour table
-    // of a bare DIB (colours used entries, at most 256, else 2^bits).
+// Colour table: colours used entries (at most 2^bits), else all 2^bits;
+// indices past the table are black.
+DibStatus ReadDibColorTable(const uint8_t* file, size_t size, const DibHeader& d, size_t tableAt, DibLayout& l) {
+    if (d.bitCount > 8) {
+        return DibStatus::Ok;
+    }
+    const uint32_t most = 1u << d.bitCount;
+    const uint32_t used = d.colorsUsed == 0 || d.colorsUsed > most ? most : d.colorsUsed;
+    if ((size - tableAt) / d.TableEntrySize() < used) {
+        return DibStatus::ConversionError;
+    }
+    for (uint32_t e = 0; e < used; ++e) {
+        const uint8_t* q = file + tableAt + e * d.TableEntrySize();
+        l.palette[e][0] = q[2];
+        l.palette[e][1] = q[1];
+        l.palette[e][2] = q[0];
+    }
+    return DibStatus::Ok;
+}
+
+// Pixel data: where the file header says, or right after the colour table of
+// a bare DIB (colours used entries, at most 256, else 2^bits); how many bytes
+// of it the decoder may read, and how.
+DibStatus LocateDibPixels(const uint8_t* file, size_t size, bool signature, const DibHeader& d, size_t tableAt,
+                          DibLayout& l) {
     uint64_t bitsAt;
     if (signature) {
         bitsAt = Le32(file + 10);
     } else {
-        uint64_t entries = colorsUsed != 0 ? (colorsUsed < 256 ? colorsUsed : 256)
-                                           : (bitCount <= 8 ? 1u << bitCount : 0);
-        bitsAt = tableAt + entries * (core ? 3 : 4);
+        uint64_t entries = d.colorsUsed != 0 ? (d.colorsUsed < 256 ? d.colorsUsed : 256)
+                                             : (d.bitCount <= 8 ? 1u << d.bitCount : 0);
+        bitsAt = tableAt + entries * d.TableEntrySize();
     }
     if (bitsAt > size) {
         return DibStatus::ConversionError;
     }
     l.bits = file + bitsAt;
     const uint64_t available = size - bitsAt;
+    const uint64_t rowBytes = (static_cast<uint64_t>(d.width) * d.bitCount + 7) / 8;
 
-    if (rle) {
-        l.encoding = compression == kBiRle4 ? DibEncoding::Rle4 : DibEncoding::Rle8;
+    if (d.Rle()) {
+        l.encoding = d.compression == kBiRle4 ? DibEncoding::Rle4 : DibEncoding::Rle8;
         // An unset image size is taken as the unpadded uncompressed size.
-        const uint64_t limit = sizeImage != 0 ? sizeImage : rowBytes * rows;
+        const uint64_t limit = d.sizeImage != 0 ? d.sizeImage : rowBytes * static_cast<uint64_t>(l.rows);
         l.bitsSize = static_cast<size_t>(limit < available ? limit : available);
         return DibStatus::Ok;
     }
-    const uint64_t needed = stride * (rows - 1) + rowBytes;
+    const uint64_t needed = l.stride * static_cast<uint64_t>(l.rows - 1) + rowBytes;
     if (available < needed) {
         return DibStatus::ConversionError;
     }
     l.bitsSize = static_cast<size_t>(needed);
-    switch (bitCount) {
+    switch (d.bitCount) {
         case 16: l.encoding = DibEncoding::Fields16; break;
         case 24: l.encoding = DibEncoding::Rgb24; break;
         case 32: l.encoding = DibEncoding::Fields32; break;
         default: l.encoding = DibEncoding::Indexed; break;
     }
     return DibStatus::Ok;
+}
+
+}  // namespace
+
+DibStatus ParseDib(const uint8_t* file, size_t size, DibLayout* layout) {
+    DibLayout& l = *layout;
+    l = DibLayout{};
+    // With the file header the bitmap header follows it; without, the file
+    // is a bare DIB (header, masks, colour table, pixels packed together).
+    const bool signature = size >= 2 && file[0] == 'B' && file[1] == 'M';
+    DibHeader header;
+    DibStatus status = ReadDibHeader(file, size, signature, header);
+    if (status == DibStatus::Ok) status = CheckDibGeometry(header, l);
+    size_t tableAt = header.at + header.size;
+    if (status == DibStatus::Ok) status = ReadDibMasks(file, size, header, tableAt, l);
+    if (status == DibStatus::Ok) status = ReadDibColorTable(file, size, header, tableAt, l);
+    if (status == DibStatus::Ok) status = LocateDibPixels(file, size, signature, header, tableAt, l);
+    return status;
 }
 
 size_t DibOutputBytes(const DibLayout& layout) {

@@ -1,7 +1,7 @@
 // The bitmap decoder behind the snapshot reader, portable (no platform
 // headers): parses a whole file held in memory, checks every size against the
 // bytes present, and converts the pixels into red-green-blue rows, bottom row
-// first. The platform readers (snapshot_win32.cpp, snapshot_posix.cpp) only
+// first. The platform readers (snapshot_win.cpp, snapshot_posix.cpp) only
 // map the file and show the messages.
 #pragma once
 
