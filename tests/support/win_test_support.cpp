@@ -206,11 +206,23 @@ void Mouse(DWORD flags, int x, int y)
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
     if (flags & MOUSEEVENTF_MOVE) {
-        in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-        in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        // Over all monitors, not only the primary.
+        in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        in.mi.dx = MulDiv(x - GetSystemMetrics(SM_XVIRTUALSCREEN), 65535, GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+        in.mi.dy = MulDiv(y - GetSystemMetrics(SM_YVIRTUALSCREEN), 65535, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
     }
     SendInput(1, &in, sizeof in);
+}
+
+void KeyTap(WORD vk)
+{
+    INPUT in[2] = {};
+    for (int up = 0; up < 2; ++up) {
+        in[up].type = INPUT_KEYBOARD;
+        in[up].ki.wVk = vk;
+        in[up].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, in, sizeof(INPUT));
 }
 
 POINT CentreOf(HWND window)
