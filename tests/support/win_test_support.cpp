@@ -214,17 +214,6 @@ void Mouse(DWORD flags, int x, int y)
     SendInput(1, &in, sizeof in);
 }
 
-void KeyTap(WORD vk)
-{
-    INPUT in[2] = {};
-    for (int up = 0; up < 2; ++up) {
-        in[up].type = INPUT_KEYBOARD;
-        in[up].ki.wVk = vk;
-        in[up].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(2, in, sizeof(INPUT));
-}
-
 POINT CentreOf(HWND window)
 {
     RECT r;

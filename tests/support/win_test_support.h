@@ -91,10 +91,6 @@ MessageBoxParts ReadMessageBox(HWND box);
 // point (x, y) on any monitor.
 void Mouse(DWORD flags, int x = 0, int y = 0);
 
-// One real press and release of a key (SendInput): it goes to the window
-// with the keyboard focus.
-void KeyTap(WORD vk);
-
 // The screen point at the middle of a window.
 POINT CentreOf(HWND window);
 
