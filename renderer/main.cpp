@@ -2,7 +2,8 @@
 //
 // Does: the program entry, the 1024x768x32 display mode and back, the window
 // of class "OpenGL" titled "Brinefold_VC" (the launcher finds us by that
-// title), the WGL context, the flat-out frame loop and the tear-down.
+// title), black covers over the other monitors, the WGL context, the
+// flat-out frame loop and the tear-down.
 // Does not: read settings, show messages of its own (the snapshot reader may
 // show its "Error" box), or keep any clock.
 //
@@ -16,6 +17,7 @@
 
 #include "common/command_line.h"
 #include "common/system_libraries_win.h"
+#include "renderer/monitor_covers_win.h"
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
@@ -61,9 +63,12 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
 // Releases what OpenRendererWindow made, newest first; safe after a partial open.
 void CloseRendererWindow() {
     if (displayChanged) {
+        // Cleared first: putting the mode back sends WM_DISPLAYCHANGE, which
+        // must not lay the covers out again.
+        displayChanged = false;
+        UncoverMonitors();
         ChangeDisplaySettingsA(nullptr, 0);  // back to the mode stored in the system
         ShowCursor(TRUE);
-        displayChanged = false;
     }
     if (renderingContext != nullptr) {
         wglMakeCurrent(nullptr, nullptr);
@@ -152,6 +157,7 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     ShowWindow(windowHandle, SW_SHOW);
     SetForegroundWindow(windowHandle);
     SetFocus(windowHandle);
+    CoverOtherMonitors(windowHandle);
     ResizeScene(width, height);
     if (!InitGlState()) {  // no snapshot, no show
         CloseRendererWindow();
@@ -183,6 +189,12 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
         }
         if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
             escapePressed = true;
+        }
+        return 0;
+    case WM_DISPLAYCHANGE:
+        // Monitors added, removed or moved while the water runs.
+        if (displayChanged) {
+            CoverOtherMonitors(window);
         }
         return 0;
     case WM_SIZE:

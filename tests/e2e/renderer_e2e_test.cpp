@@ -108,6 +108,10 @@ TEST_F(RendererTest, CoversTheScreenAndEndsOnEscapeWithZero) {
     EXPECT_EQ(rect.bottom, 768);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_POPUP, static_cast<LONG>(WS_POPUP));
     ExpectMode(CurrentMode(), {1024, 768, 32});
+    // One monitor, nothing else to cover: its window is its only one, also
+    // once the covers are laid out again.
+    SendMessageA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_EQ(TopWindows(process_->pi.dwProcessId), std::vector<HWND>{window});
 
     // The mouse does not end it.
     PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));

@@ -3,7 +3,8 @@
 // and goes on a schedule (show_stand_in.cpp). Checked from outside: the
 // snapshot file (against a known picture on the screen, its security, its
 // lifetime), the windows by title, the processes' ends, the launcher's
-// pointer count, and that no DLL planted beside the programs is loaded.
+// pointer count, that no DLL planted beside the programs is loaded; on two
+// monitors, the screen of the other one.
 //
 // The pointer count belongs to the launcher's thread input; no other process
 // can ask for it, and it is gone with the launcher. So the test reads it by
@@ -175,13 +176,26 @@ PointerCounts WatchThePointer(const std::string& launcher, const std::string& ar
     return counts;
 }
 
-// A picture on the whole screen whose every pixel tells where it is. The
-// waits (Pump, WaitForWindow, TestProcess::Ended) serve this thread's
-// messages: the pattern window must answer what the renderer's display switch
-// sends to every window, or the switch waits for it.
+// A picture on every monitor whose every pixel tells where it is, lying
+// where the desktop would: a show's windows come above it. The waits (Pump,
+// WaitForWindow, TestProcess::Ended) serve this thread's messages: the
+// pattern window must answer what the renderer's display switch sends to
+// every window, or the switch waits for it.
 COLORREF PatternAt(int x, int y)
 {
     return RGB(x & 0xFF, y & 0xFF, ((x >> 8) * 37 + (y >> 8) * 71 + 11) & 0xFF);
+}
+
+RECT VirtualScreen()
+{
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+uint32_t PatternRgb(int x, int y)
+{
+    const COLORREF c = PatternAt(x, y);
+    return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
 
 LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -189,13 +203,12 @@ LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
-        const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        const RECT all = VirtualScreen();
+        const int w = all.right - all.left, h = all.bottom - all.top;
         std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const COLORREF c = PatternAt(x, y);
-                pixels[static_cast<size_t>(y) * w + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-            }
+            for (int x = 0; x < w; ++x)
+                pixels[static_cast<size_t>(y) * w + x] = PatternRgb(all.left + x, all.top + y);
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = w;
@@ -218,14 +231,50 @@ struct PatternWindow {
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "BfShowPattern";
         RegisterClassA(&wc);
-        window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "pattern", WS_POPUP | WS_VISIBLE, 0, 0,
-                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                 wc.hInstance, nullptr);
+        const RECT all = VirtualScreen();
+        window = CreateWindowExA(0, wc.lpszClassName, "pattern", WS_POPUP | WS_VISIBLE, all.left, all.top,
+                                 all.right - all.left, all.bottom - all.top, nullptr, nullptr, wc.hInstance, nullptr);
         UpdateWindow(window);
         GdiFlush();
         Pump(300);  // let the picture reach the screen
     }
     ~PatternWindow() { DestroyWindow(window); }
+};
+
+// The share of a screen area's pixels that show the pattern, or that are black.
+enum Look { kPattern, kBlack };
+double Share(const RECT& area, Look look)
+{
+    const std::vector<uint32_t> pixels = ScreenPixels(area);
+    const int w = area.right - area.left;
+    int n = 0;
+    for (size_t k = 0; k < pixels.size(); ++k)
+        n += pixels[k] == (look == kBlack ? 0 : PatternRgb(area.left + int(k % w), area.top + int(k / w)));
+    return pixels.empty() ? 0 : double(n) / pixels.size();
+}
+
+// The process of a renderer the launcher started, ended with this object if
+// it still runs: the launcher never ends it, and a renderer left over by a
+// failed check would keep the screen from the next test.
+struct RendererProcess {
+    HANDLE handle = nullptr;
+    explicit RendererProcess(HWND window)
+    {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        handle = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
+    }
+    ~RendererProcess()
+    {
+        if (!handle)
+            return;
+        TerminateProcess(handle, 99);
+        WaitForSingleObject(handle, 5000);
+        CloseHandle(handle);
+    }
+    RendererProcess(const RendererProcess&) = delete;
+    RendererProcess& operator=(const RendererProcess&) = delete;
+    DWORD Id() const { return GetProcessId(handle); }
 };
 
 uint32_t Le32(const std::string& b, size_t at)
@@ -377,14 +426,7 @@ TEST_F(ShowE2E, ClosingTheFormEndsTheShowAndLeavesTheRendererAlone)
     EXPECT_NE(renderer, nullptr);  // never closed by the launcher
     EXPECT_TRUE(Exists(Snapshot())) << "deleted while the renderer may still read it";
 
-    // The stand-in, started by the launcher, is ours to end before the next test.
-    DWORD id = 0;
-    GetWindowThreadProcessId(renderer, &id);
-    if (HANDLE standIn = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
-        TerminateProcess(standIn, 0);
-        WaitForSingleObject(standIn, 5000);
-        CloseHandle(standIn);
-    }
+    RendererProcess standIn(renderer);  // ours to end before the next test
 }
 
 TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
@@ -413,6 +455,54 @@ TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)
     const DWORD took = GetTickCount() - start;
     EXPECT_GE(took, 2300u) << "ended while the renderer's window was there";
     EXPECT_LE(took, 3800u);
+}
+
+// Runs only on the two-monitor test bed (ctest's show_e2e_test_two_monitors).
+TEST_F(ShowE2E, DISABLED_OnTwoMonitorsTheOtherOneIsBlackUntilTheShowEnds)
+{
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "not the two-monitor test bed";
+    const RECT primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT other = {primary.right, 0, VirtualScreen().right, primary.bottom};  // on its right
+
+    PatternWindow desktop;
+    TestProcess show(Launcher(kReal), "/s");
+    HWND renderer = WaitForWindow("Brinefold_VC", 10000, nullptr, true);
+    ASSERT_NE(renderer, nullptr) << "the renderer's window did not appear";
+    const RendererProcess rendererProcess(renderer);
+    const DWORD pid = rendererProcess.Id();
+    // The water on the primary (its first frame takes a while), the other one black.
+    EXPECT_TRUE(WaitUntil([&] { return Share(primary, kPattern) < 0.01; }, 10000)) << "no water";
+    EXPECT_EQ(TopWindows(pid).size(), 2u) << "not the renderer's window and one cover";
+    EXPECT_EQ(Share(other, kBlack), 1.0);
+
+    // A click on the cover neither ends the show nor takes the focus.
+    Mouse(MOUSEEVENTF_MOVE, (other.left + other.right) / 2, (other.top + other.bottom) / 2);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    Pump(500);
+    EXPECT_FALSE(show.Ended(0)) << "the show ended";
+    EXPECT_EQ(GetForegroundWindow(), renderer);
+
+    // A display change lays the covers out again, as many as before.
+    SendMessageA(renderer, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    Pump(300);  // the new cover paints itself
+    const std::vector<HWND> windows = TopWindows(pid);
+    ASSERT_EQ(windows.size(), 2u) << "not the renderer's window and one cover";
+    HWND cover = windows[0] == renderer ? windows[1] : windows[0];
+    EXPECT_EQ(TextOf(cover), L"") << "the launcher could take a titled cover for the renderer";
+    RECT at = {};
+    GetWindowRect(cover, &at);
+    EXPECT_TRUE(EqualRect(&at, &other));
+    EXPECT_EQ(Share(other, kBlack), 1.0);
+    EXPECT_LT(Share(primary, kBlack), 0.5) << "the water is covered";
+
+    // A real Escape reaches the renderer; the desktop comes back.
+    keybd_event(VK_ESCAPE, 0, 0, 0);
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(show.Ended(5000, &code)) << "the show did not end on Escape";
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(WaitUntil([&] { return Share(other, kPattern) == 1.0; }, 3000)) << "no desktop again";
 }
 
 }  // namespace

@@ -220,9 +220,10 @@ void Mouse(DWORD flags, int x, int y)
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
     if (flags & MOUSEEVENTF_MOVE) {
-        in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-        in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        // Over all monitors, not only the primary.
+        in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        in.mi.dx = MulDiv(x - GetSystemMetrics(SM_XVIRTUALSCREEN), 65535, GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+        in.mi.dy = MulDiv(y - GetSystemMetrics(SM_YVIRTUALSCREEN), 65535, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
     }
     SendInput(1, &in, sizeof in);
 }

@@ -93,7 +93,7 @@ MessageBoxParts ReadMessageBox(HWND box);
 // ---------------------------------------------------------------- input
 
 // One real mouse event (SendInput); with MOUSEEVENTF_MOVE, to the screen
-// point (x, y).
+// point (x, y) on any monitor.
 void Mouse(DWORD flags, int x = 0, int y = 0);
 
 // The screen point at the middle of a window.
