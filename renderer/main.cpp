@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include "common/command_line.h"
@@ -89,6 +90,21 @@ void CloseRendererWindow() {
     }
 }
 
+// One line for a debugger on why start-up stopped (the program itself ends
+// silently, as it always has).
+void TraceStartupFailure(const char* step, unsigned long code) {
+    char line[128];
+    std::snprintf(line, sizeof line, "Brinefold.dll: start-up stopped: %s (%lu)\n", step, code);
+    OutputDebugStringA(line);
+}
+
+// A failed step after the display changed: traced, and everything made so far undone.
+bool StartupFailed(const char* step) {
+    TraceStartupFailure(step, GetLastError());
+    CloseRendererWindow();
+    return false;
+}
+
 // Switches the display to width x height x bitsPerPixel and opens a popup
 // over all of it with a current OpenGL context and the scene ready.
 bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_t bitsPerPixel) {
@@ -103,6 +119,7 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassA(&windowClass) == 0) {
+        TraceStartupFailure("RegisterClassA", GetLastError());
         return false;
     }
     moduleHandle = module;
@@ -116,7 +133,9 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
     mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
     // A refused mode ends start-up as it is: no window, no fallback.
-    if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+    const LONG modeResult = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+    if (modeResult != DISP_CHANGE_SUCCESSFUL) {
+        TraceStartupFailure("ChangeDisplaySettingsA refused 1024x768x32", static_cast<unsigned long>(modeResult));
         return false;
     }
 
@@ -131,27 +150,22 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
                                    rect.right - rect.left, rect.bottom - rect.top, nullptr,
                                    nullptr, moduleHandle, nullptr);
     if (windowHandle == nullptr) {
-        CloseRendererWindow();
-        return false;
+        return StartupFailed("CreateWindowExA");
     }
     deviceContext = GetDC(windowHandle);
     if (deviceContext == nullptr) {
-        CloseRendererWindow();
-        return false;
+        return StartupFailed("GetDC");
     }
     const int format = ChoosePixelFormat(deviceContext, &kPixelFormat);
     if (format == 0 || !SetPixelFormat(deviceContext, format, &kPixelFormat)) {
-        CloseRendererWindow();
-        return false;
+        return StartupFailed("no pixel format");
     }
     renderingContext = wglCreateContext(deviceContext);
     if (renderingContext == nullptr) {
-        CloseRendererWindow();
-        return false;
+        return StartupFailed("wglCreateContext");
     }
     if (!wglMakeCurrent(deviceContext, renderingContext)) {
-        CloseRendererWindow();
-        return false;
+        return StartupFailed("wglMakeCurrent");
     }
 
     ShowWindow(windowHandle, SW_SHOW);
@@ -160,8 +174,7 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     CoverOtherMonitors(windowHandle);
     ResizeScene(width, height);
     if (!InitGlState()) {  // no snapshot, no show
-        CloseRendererWindow();
-        return false;
+        return StartupFailed("no snapshot to show");
     }
     return true;
 }
@@ -235,10 +248,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     InitWaterGrid();
-    eyePosition[0] = 0.0f;
-    eyePosition[1] = 10.0f;
-    eyePosition[2] = 50.0f;
-    tiltAngle = 100.0f;
 
     // Messages first; every pass that finds the queue empty draws a frame.
     // No timer and no sleep: the water and the tilt move with the frame rate.
