@@ -138,6 +138,19 @@ TEST_F(RendererTest, ScreensaverPowerOffAndStrayKeyCodesChangeNothing) {
     HWND window = StartAndFindWindow();
     ASSERT_NE(window, nullptr);
 
+    // Wine's default handling does nothing visible with either command, so
+    // what shows that the renderer kept them is the system commands that
+    // reached its default window procedure: a CBT hook there lists them.
+    const std::string hookDll = WindowsPath(BF_SYSCOMMAND_HOOK_PATH);
+    const std::string reached = hookDll + ".log";
+    DeleteFileA(reached.c_str());
+    HMODULE hookModule = LoadLibraryA(hookDll.c_str());
+    ASSERT_NE(hookModule, nullptr);
+    const auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(hookModule, "SysCommandHook")));
+    HHOOK hook = SetWindowsHookExA(WH_CBT, proc, hookModule, GetWindowThreadProcessId(window, nullptr));
+    ASSERT_NE(hook, nullptr);
+
     EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
     EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2), 0);
     // Anyone can post a key message with any wParam; none may write outside
@@ -155,6 +168,11 @@ TEST_F(RendererTest, ScreensaverPowerOffAndStrayKeyCodesChangeNothing) {
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(ExitCode(5000), 0);
     ExpectGoneAndModeRestored();
+    UnhookWindowsHookEx(hook);
+    FreeLibrary(hookModule);
+    // The close alone got through (and shows the hook was there).
+    EXPECT_EQ(ReadBytes(reached).value_or("<no log>"), "F060\n");
+    DeleteFileA(reached.c_str());
 }
 
 TEST_F(RendererTest, MissingSnapshotEndsQuietlyWithZero) {

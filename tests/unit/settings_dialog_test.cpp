@@ -25,8 +25,9 @@ TEST(DialogGradient, RunsDarkBlueLightBlueGreyDarkBlueOverTheDialogsHeight)
     EXPECT_EQ(GradientLevel(60, h), 153);
     EXPECT_EQ(GradientLevel(100, h), 211);
     EXPECT_EQ(GradientLevel(208, h), 103);  // behind the link label
-    // At 150% the same picture, stretched: the middle line is the lightest.
-    EXPECT_EQ(GradientLevel(184, ScaleToDpi(kDialogClientHeight, 144)), 220);
+    // At 150% (246 x 1.5 = 369 lines) the same picture, stretched: the middle
+    // line is the lightest.
+    EXPECT_EQ(GradientLevel(184, 369), 220);
     // Lines 0 to H inclusive, H rounded half to even.
     EXPECT_EQ(GradientLastLine(246), 246);
     EXPECT_EQ(GradientLastLine(246.5), 246);
@@ -78,11 +79,14 @@ TEST(DialogLayout, ScalesByEdgesSoThatControlsKeepTheirProportions)
     EXPECT_EQ(ScaleToDpi(kPicC, 144), (DialogRect{18, 24, 704, 248}));
     EXPECT_EQ(ScaleToDpi(kCmdSet, 192), (DialogRect{632, 400, 162, 50}));
     EXPECT_EQ(ScaleToDpi(kDialogClientWidth, 120), 618);  // 617.5 rounds up
-    // By edges: the set button's right edge and the cancel button's left edge
-    // keep their 3-pixel gap at 100% as a gap of the scaled size at 125%.
-    const DialogRect set = ScaleToDpi(kCmdSet, 120), can = ScaleToDpi(kCmdCan, 120);
-    EXPECT_EQ(can.x - (set.x + set.width), ScaleToDpi(400, 120) - ScaleToDpi(397, 120));
-    EXPECT_EQ(set.x + set.width, ScaleToDpi(kCmdSet.x + kCmdSet.width, 120));
+    // At 125% the set button's edges 316, 397 (x), 200, 225 (y) become 395,
+    // 496.25, 250, 281.25, and the cancel button's left edge 400 becomes 500:
+    // their 3-pixel gap is 4 pixels now.
+    EXPECT_EQ(ScaleToDpi(kCmdSet, 120), (DialogRect{395, 250, 101, 31}));
+    EXPECT_EQ(ScaleToDpi(kCmdCan, 120), (DialogRect{500, 250, 101, 31}));
+    // By edges, not by size: 2..4 at 125% is 2.5..5 -> 3..5, 2 wide (its own
+    // 2.5 would make it 3).
+    EXPECT_EQ(ScaleToDpi(DialogRect{2, 2, 2, 2}, 120), (DialogRect{3, 3, 2, 2}));
 }
 
 TEST(DialogMusicChoice, EnabledStatesFollowTheKind)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <utility>
 #include <vector>
@@ -126,11 +127,14 @@ TEST(Disturb, ReplacesTheVelocityAndMovesTheSurfaceInTheSameStep) {
     StepRipples();
     EXPECT_TRUE(SixDigits(-1.98099, V(75, 75)));
     EXPECT_EQ(H(75, 75), V(75, 75));  // 0 + v
-    // Points outside the grid are ignored rather than written.
-    Disturb(-1, 10);
+    // Points outside the grid are ignored rather than written. One past each
+    // side: a write there would still land inside the layers and show.
+    const auto before = std::make_unique<WaterGrid>(waterGrid);
+    Disturb(-1, 10);   // would be surface[255][10]
+    Disturb(151, 10);
+    Disturb(10, -1);   // would be velocity[9][255]
     Disturb(10, 151);
-    Disturb(kGridCapacity, 0);
-    EXPECT_EQ(waterGrid.velocity[10][151].y, 0.0f);
+    EXPECT_EQ(std::memcmp(before.get(), &waterGrid, sizeof waterGrid), 0);
 }
 
 TEST(AdvanceWater, FirstFramesOfAFreshRun) {
