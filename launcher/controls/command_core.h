@@ -5,7 +5,7 @@
 // caption's top).
 //
 // Does: decide. Every face drawing is recorded in `face` and counted in
-// `faceDrawings`; the window (command.cpp) paints whatever `face` says.
+// `faceDrawings`; the window (command_win.cpp) paints whatever `face` says.
 // Does not: touch a window, a timer or a device context.
 //
 // Portable: no platform headers.

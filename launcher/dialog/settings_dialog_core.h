@@ -4,7 +4,7 @@
 // music panel, the window's place on the screen), the enabled states that
 // follow the music kind, the repeat list, and saving.
 //
-// Portable: no <windows.h>. The window itself is settings_dialog.cpp.
+// Portable: no <windows.h>. The window itself is settings_dialog_win.cpp.
 #pragma once
 
 #include <cstdint>

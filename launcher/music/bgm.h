@@ -5,7 +5,7 @@
 // to restart them; a WAV file loops by itself.
 //
 // Portable: every platform call goes through BgmPlatform. The Windows build
-// plugs in the winmm calls (launcher/music/bgm_winmm.h); tests plug in a fake.
+// plugs in the winmm calls (launcher/music/bgm_win.h); tests plug in a fake.
 // Reads BgmFile and BgmRepeatTrack, writes LastResult (launcher/startup).
 #pragma once
 

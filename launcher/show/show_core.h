@@ -1,6 +1,6 @@
 // The show form's portable half: what its handlers decide (which music, which
 // timer runs, what is stopped at the end) and the bytes of the snapshot file.
-// The Win32 half (launcher/show/show_form.cpp) owns the window, the timers,
+// The Win32 half (launcher/show/show_win.cpp) owns the window, the timers,
 // the screen copy and the file; after each handler it makes the real timers
 // follow ShowTimers.
 //

@@ -3,10 +3,10 @@
 // form is loaded.
 
 #include "common/system_libraries_win.h"
-#include "launcher/dialog/settings_dialog.h"
-#include "launcher/preview/preview_form.h"
+#include "launcher/dialog/settings_dialog_win.h"
+#include "launcher/preview/preview_win.h"
 #include "launcher/settings/settings.h"
-#include "launcher/show/show_form.h"
+#include "launcher/show/show_win.h"
 #include "launcher/startup/brinefold_b.h"
 #include "launcher/startup/brinefold_b_win.h"
 #include "launcher/startup/command_line.h"

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "launcher/music/bgm.h"
-#include "launcher/music/bgm_winmm.h"
+#include "launcher/music/bgm_win.h"
 #include "launcher/startup/brinefold_b.h"
 
 namespace {

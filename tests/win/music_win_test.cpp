@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/music/bgm_winmm.h"
+#include "launcher/music/bgm_win.h"
 #include "launcher/startup/brinefold_b.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "launcher/preview/preview_form.h"
+#include "launcher/preview/preview_win.h"
 #include "launcher/startup/toolkit_win.h"
 #include "tests/support/win_test_support.h"
 

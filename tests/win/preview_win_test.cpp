@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "launcher/preview/preview_form.h"
+#include "launcher/preview/preview_win.h"
 #include "launcher/resources/resource_ids.h"
 #include "launcher/startup/brinefold_b.h"
 #include "launcher/startup/toolkit_win.h"

@@ -8,7 +8,7 @@
 // Does not: decide about music (launcher/show/show_core.h does), watch the
 // mouse or the keyboard (ending the show is the renderer's business), or ever
 // close or signal the renderer.
-#include "launcher/show/show_form.h"
+#include "launcher/show/show_win.h"
 
 #include <windows.h>
 
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/music/bgm_winmm.h"
+#include "launcher/music/bgm_win.h"
 #include "launcher/show/show_core.h"
 #include "launcher/startup/brinefold_b.h"
 #include "launcher/startup/command_line.h"

@@ -8,7 +8,7 @@
 // unload when its window goes, which happens when the host is destroyed.
 // Does not: animate, read settings, start the renderer, handle input, report
 // errors (a bad host handle simply gives a form of no size).
-#include "launcher/preview/preview_form.h"
+#include "launcher/preview/preview_win.h"
 
 #include <windows.h>
 

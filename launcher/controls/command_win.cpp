@@ -1,4 +1,4 @@
-#include "launcher/controls/command.h"
+#include "launcher/controls/command_win.h"
 
 #include <windowsx.h>
 

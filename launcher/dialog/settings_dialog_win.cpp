@@ -8,9 +8,9 @@
 // gradient, the tiled panel) are drawn once per size and repainted from
 // memory.
 
-#include "launcher/dialog/settings_dialog.h"
+#include "launcher/dialog/settings_dialog_win.h"
 
-#include "launcher/controls/command.h"
+#include "launcher/controls/command_win.h"
 #include "launcher/controls/gothic_face.h"
 #include "launcher/dialog/label_win.h"
 #include "launcher/dialog/settings_dialog_core.h"
