@@ -1,6 +1,6 @@
 // The Command button on Win32: a child window class of the launcher that feeds
 // mouse, focus, timer and size messages into the button's core
-// (command_core.h) and paints the face the core decided.
+// (command.h) and paints the face the core decided.
 //
 // Does: the window class, creation from a layout store, TmrMouse (SetTimer,
 // GetCursorPos + WindowFromPoint), mouse capture while the left button is
@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/controls/command_core.h"
+#include "launcher/controls/command.h"
 
 inline constexpr wchar_t kCommandClassName[] = L"BrinefoldCommand";
 

@@ -3,7 +3,7 @@
 // strip), the labels and radio marks (label_win.h), the repeat drop-down (a
 // real combo box) and the three Command buttons.
 //
-// Pixel measures come from settings_dialog_core.h at 100% and are scaled to
+// Pixel measures come from settings_dialog.h at 100% and are scaled to
 // the window's DPI; fonts and pictures follow. The stored pictures (the
 // gradient, the tiled panel) are drawn once per size and repainted from
 // memory.
@@ -13,7 +13,7 @@
 #include "launcher/controls/command_win.h"
 #include "launcher/controls/gothic_face.h"
 #include "launcher/dialog/label_win.h"
-#include "launcher/dialog/settings_dialog_core.h"
+#include "launcher/dialog/settings_dialog.h"
 #include "launcher/resources/resource_ids.h"
 #include "launcher/settings/settings.h"
 #include "launcher/startup/brinefold_b.h"

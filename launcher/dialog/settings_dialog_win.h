@@ -10,7 +10,7 @@
 // the close box.
 //
 // Its layout, computed pictures and saving rules are portable:
-// launcher/dialog/settings_dialog_core.h.
+// launcher/dialog/settings_dialog.h.
 #pragma once
 
 // Shows the dialog modally; returns when it has closed.

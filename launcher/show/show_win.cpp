@@ -5,7 +5,7 @@
 // Does: the screen copy into Pic_1, the snapshot file in the user's own
 // folder (private, and deleted when the show ends), starting the renderer with
 // its path, the renderer-window watch, the music timers, the end of the show.
-// Does not: decide about music (launcher/show/show_core.h does), watch the
+// Does not: decide about music (launcher/show/show.h does), watch the
 // mouse or the keyboard (ending the show is the renderer's business), or ever
 // close or signal the renderer.
 #include "launcher/show/show_win.h"
@@ -17,7 +17,7 @@
 
 #include "launcher/music/bgm.h"
 #include "launcher/music/bgm_win.h"
-#include "launcher/show/show_core.h"
+#include "launcher/show/show.h"
 #include "launcher/startup/brinefold_b.h"
 #include "launcher/startup/command_line.h"
 #include "launcher/startup/runtime.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "launcher/dialog/settings_dialog_core.h"
+#include "launcher/dialog/settings_dialog.h"
 #include "launcher/settings/settings.h"
 #include "launcher/startup/brinefold_b.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/show/show_core.h"
+#include "launcher/show/show.h"
 #include "launcher/startup/brinefold_b.h"
 #include "renderer/snapshot_decode.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "launcher/dialog/settings_dialog_win.h"
-#include "launcher/dialog/settings_dialog_core.h"
+#include "launcher/dialog/settings_dialog.h"
 #include "launcher/startup/brinefold_b.h"
 #include "tests/support/win_test_support.h"
 

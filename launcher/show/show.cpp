@@ -1,4 +1,4 @@
-#include "launcher/show/show_core.h"
+#include "launcher/show/show.h"
 
 #include <limits>
 

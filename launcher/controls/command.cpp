@@ -1,4 +1,4 @@
-#include "launcher/controls/command_core.h"
+#include "launcher/controls/command.h"
 
 #include <cmath>
 

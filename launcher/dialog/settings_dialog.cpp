@@ -1,4 +1,4 @@
-#include "launcher/dialog/settings_dialog_core.h"
+#include "launcher/dialog/settings_dialog.h"
 
 #include "launcher/settings/settings.h"
 #include "launcher/startup/brinefold_b.h"
