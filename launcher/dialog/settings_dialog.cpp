@@ -1,8 +1,8 @@
 #include "launcher/dialog/settings_dialog.h"
 
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
 
 #include <cmath>
 

@@ -16,10 +16,10 @@
 #include "launcher/dialog/settings_dialog.h"
 #include "launcher/resources/resource_ids.h"
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/brinefold_b_win.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/paths_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
 #include "launcher/ui/text_win.h"
 
 #include <windows.h>

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
 
 bool CdPollActive = false;
 

@@ -6,7 +6,7 @@
 //
 // Portable: every platform call goes through BgmPlatform. The Windows build
 // plugs in the winmm calls (launcher/music/bgm_win.h); tests plug in a fake.
-// Reads BgmFile and BgmRepeatTrack, writes LastResult (launcher/startup).
+// Reads BgmFile and BgmRepeatTrack, writes LastResult (launcher/settings, launcher/runtime).
 #pragma once
 
 #include <cstdint>

@@ -16,8 +16,8 @@
 #include <cstdlib>
 
 #include "launcher/resources/resource_ids.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/toolkit_win.h"
 
 namespace {
 

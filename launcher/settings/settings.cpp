@@ -1,7 +1,7 @@
 #include "launcher/settings/settings.h"
 
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
 
 std::string SettingsFilePath(const std::string& launcherFolder)
 {

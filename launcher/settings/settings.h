@@ -1,6 +1,6 @@
 // The settings file "Brinefold.ini" and the loading of the in-memory settings
 // (BgmKind, BgmRepeatTrack, BgmFile, BgmFolder, declared in
-// launcher/startup/brinefold_b.h).
+// launcher/runtime/paths.h).
 //
 // Each user has a file of their own, %APPDATA%\Brinefold\Brinefold.ini, which
 // the settings dialog writes. A "Brinefold.ini" beside the launcher is the

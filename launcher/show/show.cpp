@@ -3,8 +3,8 @@
 #include <limits>
 
 #include "launcher/music/bgm.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
 
 std::string MusicFileType(const std::string& file)
 {

@@ -4,7 +4,7 @@
 // the screen copy and the file; after each handler it makes the real timers
 // follow ShowTimers.
 //
-// Reads BgmKind and BgmFile (launcher/startup/brinefold_b.h); plays through
+// Reads BgmKind and BgmFile (launcher/runtime/paths.h); plays through
 // Brinefold_BGM (launcher/music/bgm.h). Portable: no <windows.h>.
 #pragma once
 

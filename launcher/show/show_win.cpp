@@ -18,11 +18,11 @@
 #include "launcher/music/bgm.h"
 #include "launcher/music/bgm_win.h"
 #include "launcher/show/show.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/command_line.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
-#include "launcher/startup/user_folder_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/launch_mode.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
+#include "launcher/runtime/user_folder_win.h"
 
 namespace {
 

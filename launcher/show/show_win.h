@@ -6,5 +6,5 @@
 
 // Loads the show form (hidden) and runs its Form_Load. Returns at once; the
 // program then lives as long as the form stays loaded (FormLoaded /
-// FormUnloaded, launcher/startup/toolkit_win.h).
+// FormUnloaded, launcher/runtime/toolkit_win.h).
 void LoadShowForm();

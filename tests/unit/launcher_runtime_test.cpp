@@ -1,5 +1,5 @@
 // The launcher's number <-> text conversions and continue-on-error.
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Loading the in-memory settings from the settings file's texts.
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "launcher/dialog/settings_dialog.h"
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 
 namespace {
 

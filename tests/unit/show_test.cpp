@@ -9,7 +9,7 @@
 
 #include "launcher/music/bgm.h"
 #include "launcher/show/show.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 #include "renderer/snapshot_decode.h"
 
 namespace {

@@ -3,10 +3,10 @@
 // real files and folders, and the toolkit (program folder, starting a
 // program, the form-lifetime loop).
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/brinefold_b_win.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/paths_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include "launcher/music/bgm.h"
 #include "launcher/music/bgm_win.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 
 namespace {
 

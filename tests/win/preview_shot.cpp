@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "launcher/preview/preview_win.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/toolkit_win.h"
 #include "tests/support/win_test_support.h"
 
 namespace {

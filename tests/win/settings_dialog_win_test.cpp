@@ -11,7 +11,7 @@
 
 #include "launcher/dialog/settings_dialog_win.h"
 #include "launcher/dialog/settings_dialog.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 #include "tests/support/win_test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The launcher's runtime facilities that are plain computation: number <-> text
 // conversions with the launcher's own rules, and "continue on error".
 // Portable: no <windows.h>. The Win32 side of the runtime (forms, the message
-// loop, ending, starting programs) lives in launcher/startup/toolkit_win.h.
+// loop, ending, starting programs) lives in launcher/runtime/toolkit_win.h.
 //
 // Continue on error, as realised here: a conversion that the launcher's rules
 // call an error throws RuntimeError; a step that may fail is wrapped in

@@ -1,4 +1,4 @@
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -7,11 +7,11 @@
 #include "launcher/preview/preview_win.h"
 #include "launcher/settings/settings.h"
 #include "launcher/show/show_win.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/brinefold_b_win.h"
-#include "launcher/startup/command_line.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/paths_win.h"
+#include "launcher/launch_mode.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
 
 #include <windows.h>
 

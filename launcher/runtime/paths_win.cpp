@@ -1,6 +1,6 @@
-#include "launcher/startup/brinefold_b_win.h"
+#include "launcher/runtime/paths_win.h"
 
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 
 bool FileExists(const std::string& path)
 {

@@ -1,6 +1,6 @@
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
 
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
 
 int16_t BgmKind = 0;
 int16_t BgmRepeatTrack = 0;

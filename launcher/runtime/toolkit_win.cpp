@@ -1,7 +1,7 @@
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/toolkit_win.h"
 
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/command_line.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/launch_mode.h"
 #include "launcher/ui/text_win.h"
 
 #include <algorithm>

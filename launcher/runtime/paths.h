@@ -3,9 +3,9 @@
 // values, plus the module's portable utilities. Portable.
 //
 // The Windows-only procedures of the module are declared elsewhere:
-// FileExists, ZoomOpen, ZoomClose in launcher/startup/brinefold_b_win.h;
+// FileExists, ZoomOpen, ZoomClose in launcher/runtime/paths_win.h;
 // GetIni, PutIni, LoadSettings in launcher/settings/settings.h; Main in
-// launcher/startup/main.cpp.
+// launcher/main.cpp.
 #pragma once
 
 #include <cstdint>
