@@ -1,7 +1,6 @@
 #include "launcher/dialog/settings_dialog.h"
 
 #include "launcher/settings/settings.h"
-#include "launcher/runtime/paths.h"
 #include "launcher/runtime/runtime.h"
 
 #include <cmath>
@@ -80,13 +79,13 @@ DialogPlace DialogPlacement(int screenWidth, int screenHeight, int outerWidth, i
     return {TwipsToPixels(freeWidth / 2), TwipsToPixels(freeHeight / 3)};
 }
 
-MusicControls MusicControlsFor(int16_t kind)
+MusicControls MusicControlsFor(MusicKind kind)
 {
     MusicControls controls = {-1, false, false};
-    if (kind >= 0 && kind <= 2)
-        controls.selectedMark = kind;
-    controls.repeatEnabled = kind == 1;
-    controls.fileEnabled = kind == 2;
+    if (kind == MusicKind::None || kind == MusicKind::Cd || kind == MusicKind::File)
+        controls.selectedMark = static_cast<int>(kind);
+    controls.repeatEnabled = kind == MusicKind::Cd;
+    controls.fileEnabled = kind == MusicKind::File;
     return controls;
 }
 
@@ -110,7 +109,7 @@ void SaveDialogSettings(std::string_view repeatText,
                         const std::function<void(const char* key, const std::string& value)>& put)
 {
     // Each write runs even if an earlier one failed.
-    Guarded([&] { put(kKeyBgmKind, NumberText(BgmKind)); });
+    Guarded([&] { put(kKeyBgmKind, NumberText(static_cast<int16_t>(BgmKind))); });
     Guarded([&] { BgmRepeatTrack = RepeatTrackFromText(repeatText); });
     Guarded([&] { put(kKeyBgmRepeatTrack, NumberText(BgmRepeatTrack)); });
     Guarded([&] { put(kKeyBgmFile, BgmFile); });

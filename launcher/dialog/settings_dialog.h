@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "launcher/settings/settings.h"
+
 // --- layout -----------------------------------------------------------------
 
 struct DialogRect {
@@ -115,16 +117,17 @@ DialogPlace DialogPlacement(int screenWidth, int screenHeight, int outerWidth, i
 
 // --- the music choice -------------------------------------------------------
 
-// What the radio group shows for a music kind: the selected mark (-1: none,
-// for a kind outside 0 to 2), and which of BGM_Repeat (kind 1 only) and
-// Cmd_File (kind 2 only) are enabled.
+// What the radio group shows for a music kind: the selected mark (the
+// options' order is the kinds' order; -1, none, for a kind from a hand-edited
+// file), and which of BGM_Repeat (CD only) and Cmd_File (music file only) are
+// enabled.
 struct MusicControls {
     int selectedMark;
     bool repeatEnabled;
     bool fileEnabled;
     friend bool operator==(const MusicControls&, const MusicControls&) = default;
 };
-MusicControls MusicControlsFor(int16_t kind);
+MusicControls MusicControlsFor(MusicKind kind);
 
 // The repeat list's 31 entries: "" then "1" to "30" (the "##" pattern).
 std::vector<std::string> RepeatListEntries();

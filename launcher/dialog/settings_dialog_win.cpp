@@ -17,7 +17,6 @@
 #include "launcher/resources/resource_ids.h"
 #include "launcher/settings/settings.h"
 #include "launcher/runtime/paths.h"
-#include "launcher/runtime/paths_win.h"
 #include "launcher/runtime/runtime.h"
 #include "launcher/runtime/toolkit_win.h"
 #include "launcher/ui/text_win.h"
@@ -257,6 +256,9 @@ struct DialogForm {
     HBRUSH white = nullptr;
     HCURSOR hand = nullptr;
     HICON icon = nullptr;
+
+    // The screen point the caption zooms open from and closed to.
+    POINT zoomPoint = {0, 0};
 };
 
 DialogForm* loadedForm = nullptr;
@@ -493,7 +495,7 @@ void KeepFocusUsable(DialogForm& f, HWND hadFocus)
 }
 
 // Img_BGM(i)_MouseDown and lbl_BGM(i)_MouseDown: choose option i.
-void ChooseMusic(DialogForm& f, int16_t kind)
+void ChooseMusic(DialogForm& f, MusicKind kind)
 {
     BgmKind = kind;
     const MusicControls controls = MusicControlsFor(kind);
@@ -542,13 +544,22 @@ void Cmd_File_Click(HWND, void* context)
     });
 }
 
+// The caption zoom between the zoom point and the window's rectangle.
+void Zoom(const DialogForm& f, bool opening)
+{
+    RECT window = {};
+    GetWindowRect(f.hwnd, &window);
+    const RECT point = {f.zoomPoint.x, f.zoomPoint.y, f.zoomPoint.x, f.zoomPoint.y};
+    DrawAnimatedRects(f.hwnd, IDANI_CAPTION, opening ? &point : &window, opening ? &window : &point);
+}
+
 void Unload(DialogForm& f)
 {
     if (f.unloading)
         return;
     f.unloading = true;
     // Form_Unload: the zoom back to where the pointer was at opening.
-    Guarded([&] { ZoomClose(f.hwnd); });
+    Guarded([&] { Zoom(f, false); });
     DestroyWindow(f.hwnd);
 }
 
@@ -667,11 +678,11 @@ void Form_Load(DialogForm& f)
     Guarded([&] {
         POINT at;
         if (GetCursorPos(&at))
-            ZoomPoint = {CInt(at.x), CInt(at.y)};
+            f.zoomPoint = {CInt(at.x), CInt(at.y)};
         else
-            ZoomPoint = {0, 0};
+            f.zoomPoint = {0, 0};
     });
-    Guarded([&] { ZoomOpen(f.hwnd); });
+    Guarded([&] { Zoom(f, true); });
     // The default pointer (nothing in this program changes it before).
     Guarded([&] { SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))); });
 }
@@ -729,7 +740,7 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
         if (notice == kLabelMouseDown) {
             for (int i = 0; i < 3; ++i)
                 if (id == kIdImgBgm0 + i || id == kIdLblBgm0 + i)
-                    ChooseMusic(f, static_cast<int16_t>(i));
+                    ChooseMusic(f, static_cast<MusicKind>(i));  // the options' order is the kinds'
         } else if (notice == kLabelClick && id == kIdLblUrl) {
             lbl_URL_Click(f);
         }
@@ -849,7 +860,7 @@ void ShowSettingsDialog()
     // Created hidden on the primary screen, so that its DPI is that screen's;
     // then sized for that DPI.
     if (RegisterClasses(f.icon))
-        CreateWindowExW(kDialogExStyle, kDialogClassName, L"<Brinefold>", kDialogStyle, 0, 0, 100, 100, nullptr,
+        CreateWindowExW(kDialogExStyle, kDialogClassName, kDialogCaption, kDialogStyle, 0, 0, 100, 100, nullptr,
                         nullptr, instance, &f);
     if (!f.hwnd) {
         Release(f);

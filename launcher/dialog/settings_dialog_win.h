@@ -13,5 +13,9 @@
 // launcher/dialog/settings_dialog.h.
 #pragma once
 
+// The dialog's caption, which start-up looks for to refuse a second dialog
+// or a show beside it.
+inline constexpr wchar_t kDialogCaption[] = L"<Brinefold>";
+
 // Shows the dialog modally; returns when it has closed.
 void ShowSettingsDialog();

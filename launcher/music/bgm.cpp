@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "launcher/runtime/paths.h"
 #include "launcher/runtime/runtime.h"
+#include "launcher/settings/settings.h"
 
 bool CdPollActive = false;
 

@@ -6,7 +6,8 @@
 //
 // Portable: every platform call goes through BgmPlatform. The Windows build
 // plugs in the winmm calls (launcher/music/bgm_win.h); tests plug in a fake.
-// Reads BgmFile and BgmRepeatTrack, writes LastResult (launcher/settings, launcher/runtime).
+// Reads BgmFile and BgmRepeatTrack (launcher/settings/settings.h), writes
+// LastResult (launcher/runtime/runtime.h).
 #pragma once
 
 #include <cstdint>

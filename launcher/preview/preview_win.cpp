@@ -16,7 +16,7 @@
 #include <cstdlib>
 
 #include "launcher/resources/resource_ids.h"
-#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
 #include "launcher/runtime/toolkit_win.h"
 
 namespace {

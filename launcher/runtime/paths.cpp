@@ -2,16 +2,6 @@
 
 #include "launcher/runtime/runtime.h"
 
-int16_t BgmKind = 0;
-int16_t BgmRepeatTrack = 0;
-std::string BgmFile;
-std::string BgmFolder;
-
-int32_t HiddenCursorCount = 0;
-int32_t PreviewHost = 0;
-int32_t LastResult = 0;
-ZoomPointValue ZoomPoint = {0, 0};
-
 std::string FolderOf(const std::string& path)
 {
     // Scan by characters: the trail byte of a double-byte character may be "\".

@@ -1,8 +1,6 @@
-// The Win32 utilities of module Brinefold_B: the file existence test and the
-// settings dialog's caption zooms.
+// Paths on Win32: whether a file can be opened, and the running program's own
+// folder. The portable path helpers are launcher/runtime/paths.h.
 #pragma once
-
-#include <windows.h>
 
 #include <string>
 
@@ -11,6 +9,6 @@
 // give false.
 bool FileExists(const std::string& path);
 
-// The caption zoom from ZoomPoint to the window's rectangle, and back.
-void ZoomOpen(HWND window);
-void ZoomClose(HWND window);
+// The folder of the running program, without a trailing "\" except for a
+// drive root ("C:\").
+std::string ProgramFolder();

@@ -8,6 +8,8 @@
 extern "C" __declspec(dllimport) int __stdcall IsDBCSLeadByte(unsigned char TestChar);
 #endif
 
+int32_t LastResult = 0;
+
 bool IsAnsiLeadByte(unsigned char c)
 {
 #ifdef _WIN32

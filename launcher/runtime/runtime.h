@@ -22,6 +22,9 @@
 // Stored window layouts measure in twips.
 inline constexpr int kTwipsPerPixel = 15;
 
+// Result of the last platform call that stores one; read right after that call.
+extern int32_t LastResult;
+
 // A failing runtime step: code 6 is an overflow, 13 a text that is not a number.
 class RuntimeError : public std::runtime_error {
 public:

@@ -6,7 +6,6 @@
 #include "launcher/runtime/paths.h"
 #include "launcher/runtime/paths_win.h"
 #include "launcher/runtime/runtime.h"
-#include "launcher/runtime/toolkit_win.h"
 #include "launcher/runtime/user_folder_win.h"
 #include "launcher/ui/text_win.h"
 

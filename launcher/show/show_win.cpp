@@ -17,16 +17,18 @@
 
 #include "launcher/music/bgm.h"
 #include "launcher/music/bgm_win.h"
-#include "launcher/show/show.h"
 #include "launcher/runtime/paths.h"
-#include "launcher/launch_mode.h"
+#include "launcher/runtime/paths_win.h"
 #include "launcher/runtime/runtime.h"
 #include "launcher/runtime/toolkit_win.h"
 #include "launcher/runtime/user_folder_win.h"
+#include "launcher/show/show.h"
 
 namespace {
 
 constexpr char kFormClass[] = "Brinefold_S";
+constexpr char kRendererCaption[] = "Brinefold_VC";  // the renderer's window, watched
+constexpr char kRendererFile[] = "Brinefold.dll";
 constexpr wchar_t kSnapshotFileName[] = L"Brinefold.bmp";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
@@ -59,6 +61,9 @@ struct ShowForm {
     HANDLE rendererProcess = nullptr;
     ULONGLONG rendererStartTime = 0;
     bool rendererWindowSeen = false;
+    // The run switch hid the pointer; ShowCursor's count then.
+    bool pointerHidden = false;
+    int hiddenCursorCount = 0;
 };
 
 // How long a renderer that still runs may take to open its window.
@@ -186,10 +191,8 @@ bool RendererDoneWithSnapshot()
     if (!form.SnapshotFile.empty() && RendererDoneWithSnapshot())
         DeleteFileW(form.SnapshotFile.c_str());
     // Only the run switch hid the pointer; an empty command line leaves it be.
-    Guarded([] {
-        if (ModeLetter(CommandLineText()) == "S")
-            HiddenCursorCount = ShowCursor(HiddenCursorCount);
-    });
+    if (form.pointerHidden)
+        ShowCursor(form.hiddenCursorCount);
     End();
 }
 
@@ -232,7 +235,7 @@ void Form_Load()
             form.SnapshotFile = folder + L"\\" + kSnapshotFileName;
     });
     Guarded([] { SavePicture(form.Pic_1, form.SnapshotFile); });
-    Guarded([] { form.RendererPath = InFolder(ProgramFolder(), kRendererFile); });
+    Guarded([] { form.RendererPath = RendererProgramPath(); });
     Guarded([] {
         form.rendererStartTime = GetTickCount64();
         // Without a place for the picture there is nothing to show.
@@ -308,8 +311,17 @@ LRESULT CALLBACK ShowFormProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-void LoadShowForm()
+std::string RendererProgramPath()
 {
+    return InFolder(ProgramFolder(), kRendererFile);
+}
+
+void LoadShowForm(bool hidePointer)
+{
+    if (hidePointer) {
+        form.pointerHidden = true;
+        form.hiddenCursorCount = ShowCursor(FALSE);
+    }
     BgmUsePlatform(BgmWinmm());
 
     WNDCLASSA formClass = {};

@@ -14,7 +14,8 @@
 
 #include "launcher/music/bgm.h"
 #include "launcher/music/bgm_win.h"
-#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/settings/settings.h"
 
 namespace {
 

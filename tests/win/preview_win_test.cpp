@@ -10,7 +10,7 @@
 
 #include "launcher/preview/preview_win.h"
 #include "launcher/resources/resource_ids.h"
-#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
 #include "launcher/runtime/toolkit_win.h"
 #include "tests/support/win_test_support.h"
 
