@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "launcher/controls/gothic_face.h"
 #include "launcher/resources/resource_ids.h"
+#include "launcher/ui/gdi_win.h"
+#include "launcher/ui/gothic_face_win.h"
+#include "launcher/ui/paint_win.h"
 
 namespace {
 
@@ -110,19 +112,6 @@ COLORREF CaptionColour(int32_t colour) {
 
 // ---------------------------------------------------------------- painting
 
-// The transparent background mode: what the host shows behind the button.
-void PaintParentBackground(HWND hwnd, HDC dc) {
-    HWND parent = GetParent(hwnd);
-    if (!parent) return;
-    POINT origin{0, 0};
-    MapWindowPoints(hwnd, parent, &origin, 1);
-    POINT old;
-    OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
-    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    SetViewportOrgEx(dc, old.x, old.y, nullptr);
-}
-
 void PaintFace(HDC dc, int w, int h, const CommandCore& core) {
     // Clear, then the gradient over the whole surface.
     RECT all{0, 0, w, h};
@@ -139,15 +128,13 @@ void PaintFace(HDC dc, int w, int h, const CommandCore& core) {
     // shrunk edges from being ANDed into darker lines.
     HBITMAP skin = Skin(core.face);
     if (!skin) return;
-    HDC skinDc = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(skinDc, skin);
+    MemoryDc skinDc(dc);
+    Selection select(skinDc, skin);
     int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
     for (const BorderPiece& p : BorderPieces(w, h))
         StretchBlt(dc, p.button.x, p.button.y, p.button.width, p.button.height, skinDc, p.skin.x,
                    p.skin.y, p.skin.width, p.skin.height, SRCCOPY);
     SetStretchBltMode(dc, oldMode);
-    SelectObject(skinDc, old);
-    DeleteDC(skinDc);
 }
 
 void PaintCaption(HDC dc, int w, int h, const CommandWindow& cw) {
@@ -182,24 +169,14 @@ void PaintContent(HDC target, const CommandWindow& cw) {
     GetClientRect(cw.hwnd, &rc);
     int w = rc.right, h = rc.bottom;
     if (w <= 0 || h <= 0) return;
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, w, h);
-    if (!dc || !bitmap) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return;
-    }
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    if (cw.core.opaque) {
-        PaintFace(dc, w, h, cw.core);
-    } else {
-        PaintParentBackground(cw.hwnd, dc);
-    }
-    PaintCaption(dc, w, h, cw);
-    BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    PaintBuffered(target, w, h, [&](HDC dc) {
+        if (cw.core.opaque) {
+            PaintFace(dc, w, h, cw.core);
+        } else {
+            PaintParentBehind(cw.hwnd, dc);  // the transparent background mode
+        }
+        PaintCaption(dc, w, h, cw);
+    });
 }
 
 // ---------------------------------------------------------------- core -> window
@@ -326,17 +303,9 @@ LRESULT HandleMessage(CommandWindow& cw, UINT message, WPARAM wParam, LPARAM lPa
             Apply(cw);
             return 0;
         case WM_ERASEBKGND:
-            return 1;  // the paint covers everything
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            if (dc) PaintContent(dc, cw);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
+        case WM_PAINT:
         case WM_PRINTCLIENT:
-            PaintContent(reinterpret_cast<HDC>(wParam), cw);
-            return 0;
+            return PaintMessage(hwnd, message, wParam, [&](HDC dc) { PaintContent(dc, cw); });
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(cw.font);
         default:

@@ -1,7 +1,7 @@
 // The settings dialog Brinefold_P on Win32: one top-level window with the
-// gradient background, the music panel Pic_C (a child window tiled with the
-// strip), the labels and radio marks (label_win.h), the repeat drop-down (a
-// real combo box) and the three Command buttons.
+// gradient background, the music panel Pic_C (panel_win.h), the labels and
+// radio marks (label_win.h), the repeat drop-down (a real combo box) and the
+// three Command buttons.
 //
 // Pixel measures come from settings_dialog.h at 100% and are scaled to
 // the window's DPI; fonts and pictures follow. The stored pictures (the
@@ -11,14 +11,18 @@
 #include "launcher/dialog/settings_dialog_win.h"
 
 #include "launcher/controls/command_win.h"
-#include "launcher/controls/gothic_face.h"
 #include "launcher/dialog/label_win.h"
+#include "launcher/dialog/panel_win.h"
 #include "launcher/dialog/settings_dialog.h"
 #include "launcher/resources/resource_ids.h"
-#include "launcher/settings/settings.h"
 #include "launcher/runtime/paths.h"
 #include "launcher/runtime/runtime.h"
 #include "launcher/runtime/toolkit_win.h"
+#include "launcher/settings/settings.h"
+#include "launcher/ui/dpi_win.h"
+#include "launcher/ui/gdi_win.h"
+#include "launcher/ui/gothic_face_win.h"
+#include "launcher/ui/paint_win.h"
 #include "launcher/ui/text_win.h"
 
 #include <windows.h>
@@ -33,49 +37,9 @@
 namespace {
 
 constexpr wchar_t kDialogClassName[] = L"Brinefold_P";
-constexpr wchar_t kPanelClassName[] = L"BrinefoldPanel";
 constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-
-
-// ---------------------------------------------------------------- DPI
-
-int SystemDpi()
-{
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-// Windows 10's per-window DPI calls, looked up so that an older system (or
-// one without them) falls back to the system DPI.
-UINT DpiOf(HWND hwnd)
-{
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
-    return dpi ? dpi : static_cast<UINT>(SystemDpi());
-}
-
-// The outer size of the dialog for its client area at this DPI.
-SIZE OuterSize(int clientWidth, int clientHeight, UINT dpi)
-{
-    using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-    RECT r = {0, 0, clientWidth, clientHeight};
-    if (!adjustForDpi || !adjustForDpi(&r, kDialogStyle, FALSE, kDialogExStyle, dpi))
-        AdjustWindowRectEx(&r, kDialogStyle, FALSE, kDialogExStyle);
-    return {r.right - r.left, r.bottom - r.top};
-}
 
 // ---------------------------------------------------------------- fonts
 
@@ -121,109 +85,28 @@ HBITMAP LoadPicture(int id)
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
-SIZE SizeOf(HBITMAP bitmap)
-{
-    BITMAP info = {};
-    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info))
-        return {0, 0};
-    return {info.bmWidth, info.bmHeight};
-}
-
 // A picture resource at the size its 100% size has at this DPI (smoothly
-// stretched when it is not 100%). Null when the resource is missing.
-HBITMAP LoadPictureAt(int id, UINT dpi)
+// stretched when it is not 100%). Empty when the resource is missing.
+OwnedBitmap LoadPictureAt(int id, UINT dpi)
 {
-    HBITMAP original = LoadPicture(id);
+    OwnedBitmap original(LoadPicture(id));
     if (!original || dpi == 96)
         return original;
-    const SIZE from = SizeOf(original);
+    const SIZE from = PictureSize(original.get());
     const int width = ScaleToDpi(static_cast<int>(from.cx), static_cast<int>(dpi));
     const int height = ScaleToDpi(static_cast<int>(from.cy), static_cast<int>(dpi));
-    HDC screen = GetDC(nullptr);
-    HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
-    HDC source = CreateCompatibleDC(screen);
-    HDC target = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    if (!scaled || !source || !target) {
-        if (scaled)
-            DeleteObject(scaled);
-        if (source)
-            DeleteDC(source);
-        if (target)
-            DeleteDC(target);
+    WindowDc screen(nullptr);
+    OwnedBitmap scaled(CreateCompatibleBitmap(screen, width, height));
+    MemoryDc source(screen);
+    MemoryDc target(screen);
+    if (!scaled || !source || !target)
         return original;
-    }
-    HGDIOBJ oldSource = SelectObject(source, original);
-    HGDIOBJ oldTarget = SelectObject(target, scaled);
+    Selection selectSource(source, original.get());
+    Selection selectTarget(target, scaled.get());
     SetStretchBltMode(target, HALFTONE);
     SetBrushOrgEx(target, 0, 0, nullptr);
     StretchBlt(target, 0, 0, width, height, source, 0, 0, from.cx, from.cy, SRCCOPY);
-    SelectObject(source, oldSource);
-    SelectObject(target, oldTarget);
-    DeleteDC(source);
-    DeleteDC(target);
-    DeleteObject(original);
     return scaled;
-}
-
-void Delete(HBITMAP& bitmap)
-{
-    if (bitmap)
-        DeleteObject(bitmap);
-    bitmap = nullptr;
-}
-
-void Delete(HFONT& font)
-{
-    if (font)
-        DeleteObject(font);
-    font = nullptr;
-}
-
-// A stored picture painted onto a window's surface.
-void PaintStored(HDC dc, HBITMAP picture)
-{
-    if (!picture)
-        return;
-    const SIZE size = SizeOf(picture);
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, picture);
-    BitBlt(dc, 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
-}
-
-// ---------------------------------------------------------------- Pic_C
-
-// The panel: shows its stored picture; passes its children's notices
-// (labels, the combo box) on to the dialog.
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (dc)
-            PaintStored(dc, reinterpret_cast<HBITMAP>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        PaintStored(reinterpret_cast<HDC>(wParam), reinterpret_cast<HBITMAP>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
-        return 0;
-    case WM_COMMAND:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC:
-        if (HWND parent = GetParent(hwnd))
-            return SendMessageW(parent, message, wParam, lParam);
-        break;
-    default:
-        break;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 // ---------------------------------------------------------------- the form
@@ -246,16 +129,16 @@ struct DialogForm {
     Command Cmd_File, Cmd_Set, Cmd_Can;
     HWND lastFocus = nullptr;
 
-    // Stored pictures and GDI objects, for the current DPI.
-    HBITMAP background = nullptr;  // the gradient, the client area's size
-    HBITMAP panelImage = nullptr;  // Pic_C's inner area, tiled
-    HBITMAP Img_Ra[2] = {};        // the unselected and selected marks
-    HBITMAP Pic_Mbl = nullptr;     // the strip
-    HFONT font = nullptr;
-    HFONT linkFont = nullptr;
-    HBRUSH white = nullptr;
-    HCURSOR hand = nullptr;
-    HICON icon = nullptr;
+    // Stored pictures and GDI objects, for the current DPI. (Pic_C keeps its
+    // own picture.)
+    OwnedBitmap background;  // the gradient, the client area's size
+    OwnedBitmap Img_Ra[2];   // the unselected and selected marks
+    OwnedBitmap Pic_Mbl;     // the strip
+    OwnedFont font;
+    OwnedFont linkFont;
+    OwnedBrush white;
+    HCURSOR hand = nullptr;  // shared: the system keeps it
+    HICON icon = nullptr;    // shared, likewise
 
     // The screen point the caption zooms open from and closed to.
     POINT zoomPoint = {0, 0};
@@ -279,31 +162,17 @@ void Move(HWND hwnd, const DialogRect& r)
         SetWindowPos(hwnd, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The background: one line per y from 0 to H, drawn once into the stored
-// picture for this client size.
-void Form_Resize(DialogForm& f)
+// The background for a client area of this size: one line per y from 0 to H.
+// Empty when the picture cannot be made.
+OwnedBitmap DrawBackground(HWND window, int width, int height)
 {
-    RECT client;
-    GetClientRect(f.hwnd, &client);
-    const int width = client.right, height = client.bottom;
-    if (width <= 0 || height <= 0)
-        return;
-    const SIZE stored = SizeOf(f.background);
-    if (stored.cx == width && stored.cy == height)
-        return;
-    HDC screen = GetDC(f.hwnd);
-    HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(f.hwnd, screen);
-    if (!picture || !dc) {
-        if (picture)
-            DeleteObject(picture);
-        if (dc)
-            DeleteDC(dc);
-        return;
-    }
-    HGDIOBJ old = SelectObject(dc, picture);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+    WindowDc screen(window);
+    OwnedBitmap picture(CreateCompatibleBitmap(screen, width, height));
+    MemoryDc dc(screen);
+    if (!picture || !dc)
+        return {};
+    Selection select(dc, picture.get());
+    Selection pen(dc, GetStockObject(DC_PEN));
     const double h = height;
     const int last = GradientLastLine(h);
     for (int y = 0; y <= last; ++y) {
@@ -312,91 +181,51 @@ void Form_Resize(DialogForm& f)
         MoveToEx(dc, 0, y, nullptr);
         LineTo(dc, width, y);
     }
-    SelectObject(dc, oldPen);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    Delete(f.background);
-    f.background = picture;
+    return picture;
+}
+
+// The background, drawn once into the stored picture for this client size.
+void Form_Resize(DialogForm& f)
+{
+    RECT client;
+    GetClientRect(f.hwnd, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0)
+        return;
+    const SIZE stored = PictureSize(f.background.get());
+    if (stored.cx == width && stored.cy == height)
+        return;
+    OwnedBitmap picture = DrawBackground(f.hwnd, width, height);
+    if (!picture)
+        return;
+    f.background = std::move(picture);
     InvalidateRect(f.hwnd, nullptr, FALSE);
 }
 
-// Pic_C's picture: its back colour, the strip tiled over it, then Shape3.
-void TilePanel(DialogForm& f)
+// Pic_C's picture: its back colour, the strip tiled over it, then Shape3,
+// the frame round the group title.
+void TilePanel(const DialogForm& f)
 {
-    RECT inner;
-    GetClientRect(f.Pic_C, &inner);
-    if (inner.right <= 0 || inner.bottom <= 0)
-        return;
-    HDC screen = GetDC(f.Pic_C);
-    HBITMAP picture = CreateCompatibleBitmap(screen, inner.right, inner.bottom);
-    HDC dc = CreateCompatibleDC(screen);
-    HDC strip = CreateCompatibleDC(screen);
-    ReleaseDC(f.Pic_C, screen);
-    if (!picture || !dc || !strip) {
-        if (picture)
-            DeleteObject(picture);
-        if (dc)
-            DeleteDC(dc);
-        if (strip)
-            DeleteDC(strip);
-        return;
-    }
-    HGDIOBJ old = SelectObject(dc, picture);
-    const COLORREF back = RGB(kPicCBackColour & 0xFF, (kPicCBackColour >> 8) & 0xFF, (kPicCBackColour >> 16) & 0xFF);
-    HBRUSH backBrush = CreateSolidBrush(back);
-    FillRect(dc, &inner, backBrush);
-    DeleteObject(backBrush);
-
-    if (f.Pic_Mbl) {
-        const SIZE size = SizeOf(f.Pic_Mbl);
-        HGDIOBJ oldStrip = SelectObject(strip, f.Pic_Mbl);
-        for (const TilePoint& at :
-             TilePositions(inner.right, inner.bottom, static_cast<int>(size.cx), static_cast<int>(size.cy)))
-            BitBlt(dc, at.x, at.y, size.cx, size.cy, strip, 0, 0, SRCCOPY);
-        SelectObject(strip, oldStrip);
-    }
-
-    // Shape3: the frame round the group title.
-    const DialogRect shape = Scaled(f, kShape3);
-    RECT frame = {shape.x, shape.y, shape.x + shape.width, shape.y + shape.height};
-    FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteDC(strip);
-    HBITMAP previous = f.panelImage;
-    f.panelImage = picture;
-    SetWindowLongPtrW(f.Pic_C, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
-    if (previous)
-        DeleteObject(previous);
-    RedrawWindow(f.Pic_C, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    TilePanel(f.Pic_C, f.Pic_Mbl.get(), Scaled(f, kShape3));
 }
 
 // The fonts and pictures for the window's DPI. Those they replace are
 // handed back, to be deleted once no control uses them any more.
 struct Looks {
-    HFONT font, linkFont;
-    HBITMAP strip, marks[2];
+    OwnedFont font, linkFont;
+    OwnedBitmap strip, marks[2];
 };
 
 Looks LoadLooks(DialogForm& f)
 {
-    const Looks old = {f.font, f.linkFont, f.Pic_Mbl, {f.Img_Ra[0], f.Img_Ra[1]}};
-    f.font = MakeFont(f.dpi, false);
-    f.linkFont = MakeFont(f.dpi, true);
+    Looks old = {std::move(f.font), std::move(f.linkFont), std::move(f.Pic_Mbl),
+                 {std::move(f.Img_Ra[0]), std::move(f.Img_Ra[1])}};
+    f.font.reset(MakeFont(f.dpi, false));
+    f.linkFont.reset(MakeFont(f.dpi, true));
     f.Pic_Mbl = LoadPictureAt(IDB_PANEL_STRIP, f.dpi);
     f.Img_Ra[0] = LoadPictureAt(IDB_RADIO_UNSELECTED, f.dpi);
     f.Img_Ra[1] = LoadPictureAt(IDB_RADIO_SELECTED, f.dpi);
     return old;
-}
-
-void Delete(Looks looks)
-{
-    Delete(looks.font);
-    Delete(looks.linkFont);
-    Delete(looks.strip);
-    Delete(looks.marks[0]);
-    Delete(looks.marks[1]);
 }
 
 // A label sized to its text (its width; at least its design height).
@@ -416,7 +245,7 @@ void MoveSizedToText(const DialogForm& f, HWND label, const DialogRect& design)
 void MoveComboBox(const DialogForm& f)
 {
     const DialogRect field = Scaled(f, kBgmRepeat);
-    SendMessageW(f.BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
+    SendMessageW(f.BGM_Repeat, WM_SETFONT, reinterpret_cast<WPARAM>(f.font.get()), FALSE);
     const LRESULT row = SendMessageW(f.BGM_Repeat, CB_GETITEMHEIGHT, 0, 0);
     const int list = (row != CB_ERR && row > 0 ? static_cast<int>(row) : field.height) * 8 + 2;
     const DialogRect dropped = {field.x, field.y, field.width, field.height + list};
@@ -442,8 +271,8 @@ void LayOut(DialogForm& f)
     Move(f.Pic_C, Scaled(f, kPicC));
     HWND texts[] = {f.titleLabel, f.lbl_BGM[0], f.lbl_BGM[1], f.lbl_BGM[2], f.repeatLabel, f.lbl_Fname};
     for (HWND label : texts)
-        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
-    SendMessageW(f.lbl_URL, WM_SETFONT, reinterpret_cast<WPARAM>(f.linkFont), FALSE);
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(f.font.get()), FALSE);
+    SendMessageW(f.lbl_URL, WM_SETFONT, reinterpret_cast<WPARAM>(f.linkFont.get()), FALSE);
     Move(f.titleLabel, Scaled(f, kTitleLabel));
     for (int i = 0; i < 3; ++i) {
         Move(f.Img_BGM[i], Scaled(f, kImgBgm[i]));
@@ -463,9 +292,9 @@ void LayOut(DialogForm& f)
 void ShowMarks(DialogForm& f, int selected)
 {
     for (HWND mark : f.Img_BGM)
-        SetLabelPicture(mark, f.Img_Ra[0]);
+        SetLabelPicture(mark, f.Img_Ra[0].get());
     if (selected >= 0 && selected <= 2)
-        SetLabelPicture(f.Img_BGM[selected], f.Img_Ra[1]);
+        SetLabelPicture(f.Img_BGM[selected], f.Img_Ra[1].get());
 }
 
 // A disabled control keeps no focus: it moves on to the next control of the
@@ -600,9 +429,7 @@ void lbl_URL_Click(DialogForm& f)
 void CreateControls(DialogForm& f)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    f.Pic_C = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClassName, L"",
-                              WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                              f.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdPicC)), instance, nullptr);
+    f.Pic_C = CreatePanel(f.hwnd, kIdPicC);
     HWND panel = f.Pic_C;
 
     LabelLook black;
@@ -700,16 +527,17 @@ HWND FirstFocus(const DialogForm& f)
 void Form_DpiChanged(DialogForm& f, UINT dpi, const RECT& suggested)
 {
     f.dpi = dpi ? dpi : 96;
-    const Looks old = LoadLooks(f);
-    SetWindowPos(f.hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    const FontSpec buttonFont = ButtonFont(f.dpi);
-    for (const Command& button : {f.Cmd_File, f.Cmd_Set, f.Cmd_Can})
-        button.Font(buttonFont);
-    LayOut(f);
-    TilePanel(f);
-    ShowMarks(f, MusicControlsFor(BgmKind).selectedMark);
-    Delete(old);
+    {
+        const Looks old = LoadLooks(f);
+        SetWindowPos(f.hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        const FontSpec buttonFont = ButtonFont(f.dpi);
+        for (const Command& button : {f.Cmd_File, f.Cmd_Set, f.Cmd_Can})
+            button.Font(buttonFont);
+        LayOut(f);
+        TilePanel(f);
+        ShowMarks(f, MusicControlsFor(BgmKind).selectedMark);
+    }  // the old fonts and pictures go: no control uses them any more
     RedrawWindow(f.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
@@ -722,18 +550,9 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
             Guarded([&] { Form_Resize(f); });
         return 0;
     case WM_ERASEBKGND:
-        return 1;  // the paint covers everything
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (dc)
-            PaintStored(dc, f.background);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        PaintStored(reinterpret_cast<HDC>(wParam), f.background);
-        return 0;
+        return PaintMessage(hwnd, message, wParam, [&](HDC dc) { DrawPicture(dc, f.background.get()); });
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const WORD notice = HIWORD(wParam);
@@ -756,7 +575,7 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
         const bool enabled = IsWindowEnabled(f.BGM_Repeat);
         SetTextColor(dc, enabled ? GetSysColor(COLOR_WINDOWTEXT) : GetSysColor(COLOR_GRAYTEXT));
         SetBkColor(dc, kWhite);
-        return reinterpret_cast<LRESULT>(f.white);
+        return reinterpret_cast<LRESULT>(f.white.get());
     }
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
@@ -816,29 +635,9 @@ bool RegisterClasses(HICON icon)
     dialog.hIcon = icon;
     dialog.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     dialog.lpszClassName = kDialogClassName;
-    WNDCLASSEXW panel = {};
-    panel.cbSize = sizeof panel;
-    panel.lpfnWndProc = PanelProc;
-    panel.hInstance = instance;
-    panel.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    panel.lpszClassName = kPanelClassName;
     const bool dialogOk = RegisterClassExW(&dialog) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    const bool panelOk = RegisterClassExW(&panel) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    const bool panelOk = RegisterPanelClass();
     return dialogOk && panelOk;
-}
-
-void Release(DialogForm& f)
-{
-    Delete(f.background);
-    Delete(f.panelImage);
-    Delete(f.Img_Ra[0]);
-    Delete(f.Img_Ra[1]);
-    Delete(f.Pic_Mbl);
-    Delete(f.font);
-    Delete(f.linkFont);
-    if (f.white)
-        DeleteObject(f.white);
-    f.white = nullptr;
 }
 
 }  // namespace
@@ -855,7 +654,7 @@ void ShowSettingsDialog()
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_BRINEFOLD), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     f.hand = static_cast<HCURSOR>(
         LoadImageW(instance, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    f.white = CreateSolidBrush(kWhite);
+    f.white.reset(CreateSolidBrush(kWhite));
 
     // Created hidden on the primary screen, so that its DPI is that screen's;
     // then sized for that DPI.
@@ -863,7 +662,6 @@ void ShowSettingsDialog()
         CreateWindowExW(kDialogExStyle, kDialogClassName, kDialogCaption, kDialogStyle, 0, 0, 100, 100, nullptr,
                         nullptr, instance, &f);
     if (!f.hwnd) {
-        Release(f);
         loadedForm = nullptr;
         return;
     }
@@ -875,7 +673,8 @@ void ShowSettingsDialog()
 
     f.dpi = DpiOf(hwnd);
     Guarded([&] { LoadLooks(f); });  // nothing to replace yet
-    const SIZE outer = OuterSize(Scaled(f, kDialogClientWidth), Scaled(f, kDialogClientHeight), f.dpi);
+    const SIZE outer =
+        OuterSizeForDpi(Scaled(f, kDialogClientWidth), Scaled(f, kDialogClientHeight), kDialogStyle, kDialogExStyle, f.dpi);
     SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Guarded([&] { CreateControls(f); });
     Guarded([&] { LayOut(f); });
@@ -909,6 +708,5 @@ void ShowSettingsDialog()
     }
     if (IsWindow(hwnd))
         DestroyWindow(hwnd);
-    Release(f);
     loadedForm = nullptr;
 }

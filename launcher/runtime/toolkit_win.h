@@ -3,8 +3,8 @@
 //
 // Does: form lifetime (the program lives while a form is loaded), the message
 // loop, ending at once, starting a program, the one message box.
-// Does not: draw, keep timers or pictures -- each form does that itself with
-// plain Win32 (SetTimer on its window, its own off-screen bitmap).
+// Does not: draw (launcher/ui/ does), keep timers or pictures -- each form
+// keeps its own (SetTimer on its window, its own off-screen bitmap).
 //
 // Form lifetime: a form calls FormLoaded(hwnd) once its window exists and
 // FormUnloaded(hwnd) when it is unloaded (typically from WM_DESTROY). WinMain
