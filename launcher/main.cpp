@@ -20,7 +20,7 @@ namespace {
 constexpr wchar_t kRendererMissing[] = L"Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 
 // Each step runs under continue-on-error: a step that fails is skipped and
-// the next one runs. The order is part of the behaviour (the renderer check
+// the next one runs (the window search cannot fail that way). The order is part of the behaviour (the renderer check
 // comes before the dialog, the preview skips everything else).
 void Main()
 {
@@ -29,10 +29,8 @@ void Main()
 
     // A show or a settings dialog already open: leave quietly. No lock: two
     // launchers started in the same instant can both pass.
-    Guarded([] {
-        if (FindWindowA(nullptr, kShowCaption) || FindWindowW(nullptr, kDialogCaption))
-            End();
-    });
+    if (FindWindowA(nullptr, kShowCaption) || FindWindowW(nullptr, kDialogCaption))
+        End();
 
     if (mode == LaunchMode::Preview) {
         int32_t host = 0;
@@ -67,6 +65,7 @@ void Main()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     BindFromSystemFolder({&BF_DELAY_IMPORT(winmm), &BF_DELAY_IMPORT(msimg32)});
+    SetFailureTrace([](const char* line) { OutputDebugStringA(line); });
     Main();
     RunMessageLoop();
     return 0;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "launcher/resources/resource_ids.h"
+#include "launcher/runtime/runtime.h"
 #include "launcher/ui/gdi_win.h"
 #include "launcher/ui/gothic_face_win.h"
 #include "launcher/ui/paint_win.h"
@@ -329,11 +330,10 @@ LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         delete cw;
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    try {
-        return HandleMessage(*cw, message, wParam, lParam);
-    } catch (...) {
-        return 0;  // continue on error: the host never sees a failing handler
-    }
+    // Continue on error: the host never sees a failing handler.
+    LRESULT result = 0;
+    Guarded([&] { result = HandleMessage(*cw, message, wParam, lParam); });
+    return result;
 }
 
 }  // namespace

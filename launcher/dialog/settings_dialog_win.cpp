@@ -329,10 +329,10 @@ void ChooseMusic(DialogForm& f, MusicKind kind)
     BgmKind = kind;
     const MusicControls controls = MusicControlsFor(kind);
     const HWND hadFocus = GetFocus();
-    Guarded([&] { ShowMarks(f, controls.selectedMark); });
-    Guarded([&] { EnableWindow(f.BGM_Repeat, controls.repeatEnabled); });
+    ShowMarks(f, controls.selectedMark);
+    EnableWindow(f.BGM_Repeat, controls.repeatEnabled);
     Guarded([&] { f.Cmd_File.Enabled(controls.fileEnabled); });
-    Guarded([&] { KeepFocusUsable(f, hadFocus); });
+    KeepFocusUsable(f, hadFocus);
 }
 
 void Cmd_File_Click(HWND, void* context)
@@ -388,7 +388,7 @@ void Unload(DialogForm& f)
         return;
     f.unloading = true;
     // Form_Unload: the zoom back to where the pointer was at opening.
-    Guarded([&] { Zoom(f, false); });
+    Zoom(f, false);
     DestroyWindow(f.hwnd);
 }
 
@@ -474,13 +474,11 @@ void CreateControls(DialogForm& f)
 void Form_Load(DialogForm& f)
 {
     // Centred across the screen, a third of the free height from the top.
-    Guarded([&] {
-        RECT outer;
-        GetWindowRect(f.hwnd, &outer);
-        const DialogPlace place = DialogPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                                  outer.right - outer.left, outer.bottom - outer.top);
-        SetWindowPos(f.hwnd, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    });
+    RECT outer;
+    GetWindowRect(f.hwnd, &outer);
+    const DialogPlace place = DialogPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                              outer.right - outer.left, outer.bottom - outer.top);
+    SetWindowPos(f.hwnd, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // Hover tracking of the three buttons.
     Guarded([&] { f.Cmd_Set.Initialize(); });
     Guarded([&] { f.Cmd_Can.Initialize(); });
@@ -488,10 +486,10 @@ void Form_Load(DialogForm& f)
     // The panel's strip.
     Guarded([&] { TilePanel(f); });
     // The radio group and the enabled states of its two controls.
-    Guarded([&] { EnableWindow(f.BGM_Repeat, FALSE); });
+    EnableWindow(f.BGM_Repeat, FALSE);
     const MusicControls controls = MusicControlsFor(BgmKind);
-    Guarded([&] { ShowMarks(f, controls.selectedMark); });
-    Guarded([&] { EnableWindow(f.BGM_Repeat, controls.repeatEnabled); });
+    ShowMarks(f, controls.selectedMark);
+    EnableWindow(f.BGM_Repeat, controls.repeatEnabled);
     Guarded([&] { f.Cmd_File.Enabled(controls.fileEnabled); });
     // The repeat text, then the list.
     Guarded([&] {
@@ -509,9 +507,9 @@ void Form_Load(DialogForm& f)
         else
             f.zoomPoint = {0, 0};
     });
-    Guarded([&] { Zoom(f, true); });
+    Zoom(f, true);
     // The default pointer (nothing in this program changes it before).
-    Guarded([&] { SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))); });
+    SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
 }
 
 // The first control of the focus order that can take the focus.
@@ -547,7 +545,7 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_SIZE:
         if (f.sized)
-            Guarded([&] { Form_Resize(f); });
+            Form_Resize(f);
         return 0;
     case WM_ERASEBKGND:
     case WM_PAINT:
@@ -618,11 +616,10 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         f->hwnd = nullptr;
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    try {
-        return HandleMessage(*f, message, wParam, lParam);
-    } catch (...) {
-        return 0;  // continue on error: no handler's failure leaves the window procedure
-    }
+    // Continue on error: no handler's failure leaves the window procedure.
+    LRESULT result = 0;
+    Guarded([&] { result = HandleMessage(*f, message, wParam, lParam); });
+    return result;
 }
 
 bool RegisterClasses(HICON icon)
@@ -684,7 +681,7 @@ void ShowSettingsDialog()
 
     if (IsWindow(hwnd)) {
         ShowWindow(hwnd, SW_SHOWNORMAL);
-        Guarded([&] { Form_Resize(f); });  // the first sizing: draws the background
+        Form_Resize(f);  // the first sizing: draws the background
         SetForegroundWindow(hwnd);
         UpdateWindow(hwnd);
         if (HWND focus = FirstFocus(f))

@@ -31,6 +31,9 @@ struct ShowTimers {
 // counts as one and is left as it is.
 std::string MusicFileType(const std::string& file);
 
+// The music steps guard each music call (continue on error), so none of them
+// throws: the show form calls them unguarded.
+
 // Form_Load's music step, by BgmKind: a CD is opened and Timer2 enabled; a
 // music file is played as WAV or MP3 (enabling Timer1 for MP3) by
 // MusicFileType; anything else plays nothing.

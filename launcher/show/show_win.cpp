@@ -182,10 +182,8 @@ bool RendererDoneWithSnapshot()
 
 [[noreturn]] void Form_QueryUnload()
 {
-    Guarded([] {
-        StopShowMusic(form.timers);
-        ApplyTimers();
-    });
+    StopShowMusic(form.timers);
+    ApplyTimers();
     // The picture of the user's screen lives only as long as the show. One
     // a renderer may still read stays, and the next show replaces it.
     if (!form.SnapshotFile.empty() && RendererDoneWithSnapshot())
@@ -198,36 +196,21 @@ bool RendererDoneWithSnapshot()
 
 void Form_Load()
 {
-    int screenWidth = 0;
-    int screenHeight = 0;
-    Guarded([&] {
-        screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        screenHeight = GetSystemMetrics(SM_CYSCREEN);
-        SetWindowPos(form.window, nullptr, 0, 0, screenWidth, screenHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    });
-    Guarded([] {
-        // No border: the inner area is the whole form.
-        RECT inner = {};
-        GetClientRect(form.window, &inner);
-        SizePicture(form.Pic_1, inner.right - inner.left, inner.bottom - inner.top);
-    });
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(form.window, nullptr, 0, 0, screenWidth, screenHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // No border: the inner area is the whole form.
+    RECT inner = {};
+    GetClientRect(form.window, &inner);
+    SizePicture(form.Pic_1, inner.right - inner.left, inner.bottom - inner.top);
 
-    HWND desktop = nullptr;
-    HDC screen = nullptr;
-    Guarded([&] {
-        desktop = GetDesktopWindow();
-        screen = GetDC(desktop);
-    });
-    Guarded([&] {
-        if (form.Pic_1.dc && screen)
-            BitBlt(form.Pic_1.dc, 0, 0, form.Pic_1.width, form.Pic_1.height, screen, 0, 0, SRCCOPY);
-    });
-    Guarded([] { GdiFlush(); });  // the copy is in the bits before they are saved
-    Guarded([&] {
-        if (screen)
-            ReleaseDC(desktop, screen);
-    });
+    HWND desktop = GetDesktopWindow();
+    HDC screen = GetDC(desktop);
+    if (form.Pic_1.dc && screen)
+        BitBlt(form.Pic_1.dc, 0, 0, form.Pic_1.width, form.Pic_1.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();  // the copy is in the bits before they are saved
+    if (screen)
+        ReleaseDC(desktop, screen);
 
     Guarded([] {
         const std::wstring folder = UserFolder(FOLDERID_LocalAppData, true);
@@ -242,10 +225,8 @@ void Form_Load()
         if (!form.SnapshotFile.empty())
             form.rendererProcess = StartProgram(form.RendererPath, L"\"" + form.SnapshotFile + L"\"", SW_SHOWNORMAL);
     });
-    Guarded([] {
-        StartShowMusic(form.timers);
-        ApplyTimers();
-    });
+    StartShowMusic(form.timers);
+    ApplyTimers();
 }
 
 // True while the renderer we started may still open its window: it has not
@@ -286,15 +267,13 @@ LRESULT CALLBACK ShowFormProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     switch (message) {
     case WM_TIMER:
-        Guarded([&] {
-            if (wParam == kTimer3)
-                Timer3_Timer();
-            else if (wParam == kTimer2)
-                Timer2_Timer();
-            else if (wParam == kTimer1)
-                Timer1_Timer();
-        });
-        Guarded([] { ApplyTimers(); });
+        if (wParam == kTimer3)
+            Timer3_Timer();
+        else if (wParam == kTimer2)
+            Timer2_Timer();
+        else if (wParam == kTimer1)
+            Timer1_Timer();
+        ApplyTimers();
         return 0;
     case WM_CLOSE:
     case WM_QUERYENDSESSION:
