@@ -32,7 +32,7 @@ struct CommandWindow {
     CommandCore core;
     PropertyBag layout;
     FontSpec ambient;
-    HFONT font = nullptr;
+    OwnedFont font;
     FontSpec fontMadeFor;
     bool timerSet = false;
     bool sized = false;
@@ -140,7 +140,7 @@ void PaintFace(HDC dc, int w, int h, const CommandCore& core) {
 
 void PaintCaption(HDC dc, int w, int h, const CommandWindow& cw) {
     std::wstring text = Widen(cw.core.caption);
-    HGDIOBJ oldFont = SelectObject(dc, cw.font ? cw.font : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont = SelectObject(dc, cw.font ? cw.font.get() : GetStockObject(DEFAULT_GUI_FONT));
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
     RECT measure{0, 0, w, 0};
     DrawTextW(dc, text.c_str(), -1, &measure, format | DT_CALCRECT);
@@ -201,13 +201,12 @@ void Apply(CommandWindow& cw) {
     if (!cw.font || !(cw.fontMadeFor == cw.core.font)) {
         HFONT made = MakeFont(cw.core.font);
         if (made) {
-            if (cw.font) DeleteObject(cw.font);
-            cw.font = made;
+            cw.font.reset(made);
             cw.fontMadeFor = cw.core.font;
         }
     }
     Look now{cw.core.faceDrawings, cw.core.caption, cw.core.captionColour,
-             cw.core.captionEnabled, cw.core.opaque, cw.font};
+             cw.core.captionEnabled, cw.core.opaque, cw.font.get()};
     if (!cw.painted || !(now == cw.shown)) {
         cw.shown = now;
         cw.painted = true;
@@ -308,7 +307,7 @@ LRESULT HandleMessage(CommandWindow& cw, UINT message, WPARAM wParam, LPARAM lPa
         case WM_PRINTCLIENT:
             return PaintMessage(hwnd, message, wParam, [&](HDC dc) { PaintContent(dc, cw); });
         case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(cw.font);
+            return reinterpret_cast<LRESULT>(cw.font.get());
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -325,7 +324,6 @@ LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (!cw) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         if (cw->timerSet) KillTimer(hwnd, kTmrMouse);
-        if (cw->font) DeleteObject(cw->font);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         delete cw;
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -336,8 +334,7 @@ LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return result;
 }
 
-}  // namespace
-
+// Registers the window class on first use.
 bool RegisterCommandClass() {
     static bool registered = false;
     if (registered) return true;
@@ -350,6 +347,9 @@ bool RegisterCommandClass() {
     registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     return registered;
 }
+
+}  // namespace
+
 
 Command Command::Create(HWND parent, int id, int x, int y, int width, int height,
                         const PropertyBag& layout, const FontSpec& ambientFont) {

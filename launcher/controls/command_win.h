@@ -67,6 +67,3 @@ public:
 private:
     HWND window_ = nullptr;
 };
-
-// Registers the window class (Create does so on first use).
-bool RegisterCommandClass();

@@ -260,11 +260,6 @@ std::optional<double> WholeNumber(std::string_view text)
     return value;
 }
 
-bool IsNumeric(std::string_view text)
-{
-    return WholeNumber(text).has_value();
-}
-
 double NumberOf(std::string_view text)
 {
     double value = 0;

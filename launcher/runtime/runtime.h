@@ -116,9 +116,6 @@ double LeadingNumber(std::string_view text);
 // too large for a double.
 std::optional<double> WholeNumber(std::string_view text);
 
-// The numeric test: true when WholeNumber would succeed.
-bool IsNumeric(std::string_view text);
-
 // The same, throwing RuntimeError (TypeMismatch or Overflow) on failure.
 double NumberOf(std::string_view text);
 

@@ -91,10 +91,10 @@ TEST(WholeNumber, AcceptsSurroundingBlanksOnly)
 
 TEST(WholeNumber, NumericTestAndThrowingFormAgree)
 {
-    EXPECT_TRUE(IsNumeric("7"));
-    EXPECT_TRUE(IsNumeric(" -3.25 "));
-    EXPECT_FALSE(IsNumeric("abc"));
-    EXPECT_FALSE(IsNumeric(""));
+    EXPECT_TRUE(WholeNumber("7").has_value());
+    EXPECT_TRUE(WholeNumber(" -3.25 ").has_value());
+    EXPECT_FALSE(WholeNumber("abc").has_value());
+    EXPECT_FALSE(WholeNumber("").has_value());
     EXPECT_EQ(NumberOf(" 30 "), 30);
 
     auto codeOf = [](const char* text) {
