@@ -1,500 +1,288 @@
 #include "launcher/controls/command.h"
 
-#include <windowsx.h>
-
-#include <algorithm>
 #include <cmath>
 
-#include "launcher/controls/gothic_face.h"
-#include "launcher/resources/resource_ids.h"
-
-namespace {
-
-constexpr UINT_PTR kTmrMouse = 1;
-
-// What the window shows; repainted when any of it changes.
-struct Look {
-    uint32_t faceDrawings = 0;
-    std::string caption;
-    int32_t captionColour = 0;
-    bool captionEnabled = true;
-    bool opaque = true;
-    HFONT font = nullptr;
-    friend bool operator==(const Look&, const Look&) = default;
-};
-
-// One button: its core, the layout it came from, and what painting needs.
-struct CommandWindow {
-    HWND hwnd = nullptr;
-    CommandCore core;
-    PropertyBag layout;
-    FontSpec ambient;
-    HFONT font = nullptr;
-    FontSpec fontMadeFor;
-    bool timerSet = false;
-    bool sized = false;
-    bool painted = false;
-    Look shown;
-    CommandClickHandler onClick = nullptr;
-    void* clickContext = nullptr;
-};
-
-CommandWindow* DataOf(HWND hwnd) {
-    return reinterpret_cast<CommandWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-// The button behind a window handle; null for a window of any other class.
-CommandWindow* InstanceOf(HWND hwnd) {
-    wchar_t name[32] = {};
-    if (!hwnd || !GetClassNameW(hwnd, name, 32) || std::wstring_view(name) != kCommandClassName)
-        return nullptr;
-    return DataOf(hwnd);
-}
-
-std::wstring Widen(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
-
-// ---------------------------------------------------------------- pictures
-
-// The six skins, loaded once from the program's resources and kept for the
-// life of the process. Null where a skin is missing: that face then has no
-// border, and the rest still draws.
-HBITMAP Skin(CommandSkin skin) {
-    static HBITMAP skins[kCommandSkinCount];
-    static bool loaded = false;
-    if (!loaded) {
-        loaded = true;
-        for (int i = 0; i < kCommandSkinCount; ++i)
-            skins[i] = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                       MAKEINTRESOURCEW(IDB_SKIN_NORMAL + i),
-                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+const char* CommandSkinName(CommandSkin skin) {
+    switch (skin) {
+        case CommandSkin::Normal: return "Normal";
+        case CommandSkin::HighLight: return "HighLight";
+        case CommandSkin::HighLightSelect: return "HighLightSelect";
+        case CommandSkin::Selected: return "Selected";
+        case CommandSkin::Pressed: return "Pressed";
+        case CommandSkin::Disable: return "Disable";
     }
-    return skins[static_cast<int>(skin)];
+    return "?";
 }
 
-// The caption font. The stored layouts name "ＭＳ Ｐゴシック"; where that face
-// is missing, another installed Gothic face stands in for it, and for any
-// other missing face asked for in the Japanese character set.
-HFONT MakeFont(const FontSpec& spec) {
-    std::wstring wanted = Widen(spec.name);
-    std::wstring face = wanted;
-    if (!FaceInstalled(wanted) && (IsGothicFace(wanted) || spec.charset == SHIFTJIS_CHARSET) &&
-        !InstalledGothicFace().empty())
-        face = InstalledGothicFace();
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(std::lround(spec.size * dpi / 72.0));
-    lf.lfWeight = spec.weight;
-    lf.lfItalic = spec.italic;
-    lf.lfUnderline = spec.underline;
-    lf.lfStrikeOut = spec.strikethrough;
-    lf.lfCharSet = static_cast<BYTE>(spec.charset);
-    lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    face.copy(lf.lfFaceName, std::min<size_t>(face.size(), LF_FACESIZE - 1));
-    return CreateFontIndirectW(&lf);
+FontSpec CommandDesignFont() {
+    FontSpec f;
+    f.name = "ＭＳ Ｐゴシック";
+    f.size = 9.75;
+    f.weight = 400;
+    f.charset = 128;  // Shift-JIS
+    return f;
 }
 
-COLORREF CaptionColour(int32_t colour) {
-    uint32_t c = static_cast<uint32_t>(colour);
-    if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
-    return static_cast<COLORREF>(c);
+// ---------------------------------------------------------------- drawing
+
+void CommandCore::DrawFace(CommandSkin skin) {
+    // The gradient runs the other way while the pointer is over an unfocused
+    // button; states 0 and 4 keep the direction they had.
+    switch (ButtonState) {
+        case 1: HoverGradient = kFalse; break;
+        case 2: HoverGradient = kTrue; break;
+        case 3: HoverGradient = kFalse; break;
+        default: break;
+    }
+    face = skin;
+    ++faceDrawings;
 }
 
-// ---------------------------------------------------------------- painting
-
-// The transparent background mode: what the host shows behind the button.
-void PaintParentBackground(HWND hwnd, HDC dc) {
-    HWND parent = GetParent(hwnd);
-    if (!parent) return;
-    POINT origin{0, 0};
-    MapWindowPoints(hwnd, parent, &origin, 1);
-    POINT old;
-    OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
-    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    SetViewportOrgEx(dc, old.x, old.y, nullptr);
-}
-
-void PaintFace(HDC dc, int w, int h, const CommandCore& core) {
-    // Clear, then the gradient over the whole surface.
-    RECT all{0, 0, w, h};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
-    FaceGradient g = MakeFaceGradient(w, h, core.HoverGradient);
-    TRIVERTEX vertex[2];
-    for (int i = 0; i < 2; ++i)
-        vertex[i] = {g.vertex[i].x, g.vertex[i].y, g.vertex[i].red, g.vertex[i].green,
-                     g.vertex[i].blue, g.vertex[i].alpha};
-    GRADIENT_RECT rect{g.rect.upperLeft, g.rect.lowerRight};
-    GradientFill(dc, vertex, 2, &rect, 1, GRADIENT_FILL_RECT_V);
-
-    // The border: eight stretch copies from the skin. Colour-on-colour keeps
-    // shrunk edges from being ANDed into darker lines.
-    HBITMAP skin = Skin(core.face);
-    if (!skin) return;
-    HDC skinDc = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(skinDc, skin);
-    int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-    for (const BorderPiece& p : BorderPieces(w, h))
-        StretchBlt(dc, p.button.x, p.button.y, p.button.width, p.button.height, skinDc, p.skin.x,
-                   p.skin.y, p.skin.width, p.skin.height, SRCCOPY);
-    SetStretchBltMode(dc, oldMode);
-    SelectObject(skinDc, old);
-    DeleteDC(skinDc);
-}
-
-void PaintCaption(HDC dc, int w, int h, const CommandWindow& cw) {
-    std::wstring text = Widen(cw.core.caption);
-    HGDIOBJ oldFont = SelectObject(dc, cw.font ? cw.font : GetStockObject(DEFAULT_GUI_FONT));
-    const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
-    RECT measure{0, 0, w, 0};
-    DrawTextW(dc, text.c_str(), -1, &measure, format | DT_CALCRECT);
-    int captionHeight = measure.bottom - measure.top;
-    int top = CaptionTop(h, captionHeight);
-    RECT r{0, top, w, top + captionHeight};
-    SetBkMode(dc, TRANSPARENT);
-    if (cw.core.captionEnabled) {
-        SetTextColor(dc, CaptionColour(cw.core.captionColour));
-        DrawTextW(dc, text.c_str(), -1, &r, format);
+void CommandCore::RedrawByEnabledState() {
+    if (Enabled != kFalse) {
+        DrawFace(CommandSkin::Normal);
+        captionEnabled = true;
     } else {
-        // Greyed as Windows greys a disabled label: a light copy one pixel
-        // down and right, the grey text over it.
-        RECT lit = r;
-        OffsetRect(&lit, 1, 1);
-        SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
-        DrawTextW(dc, text.c_str(), -1, &lit, format);
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        DrawTextW(dc, text.c_str(), -1, &r, format);
+        DrawFace(CommandSkin::Disable);
+        captionEnabled = false;
     }
-    SelectObject(dc, oldFont);
 }
 
-// The whole button as its state says; drawn off screen first (no flicker).
-void PaintContent(HDC target, const CommandWindow& cw) {
-    RECT rc;
-    GetClientRect(cw.hwnd, &rc);
-    int w = rc.right, h = rc.bottom;
-    if (w <= 0 || h <= 0) return;
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, w, h);
-    if (!dc || !bitmap) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return;
+void CommandCore::Refresh() {
+    if (Enabled == kFalse) return;
+    captionEnabled = true;
+    if (FirstRun == 0) captionColour = 0;
+    DrawFace(CommandSkin::Normal);
+}
+
+void CommandCore::LeaveHover() {
+    if (Enabled == kFalse) return;
+    if (ButtonState == 2) {
+        ButtonState = 1;
+        DrawFace(CommandSkin::Normal);
+    } else if (ButtonState == 4) {
+        ButtonState = 3;
+        DrawFace(CommandSkin::Selected);
     }
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    if (cw.core.opaque) {
-        PaintFace(dc, w, h, cw.core);
+}
+
+void CommandCore::TellHost(std::string_view name) {
+    if (host) host->PropertyChanged(name);
+}
+
+// ---------------------------------------------------------------- events
+
+void CommandCore::UserControl_MouseMove() {
+    if (Enabled == kFalse) return;
+    if (ButtonState == 1) {
+        ButtonState = 2;
+        DrawFace(CommandSkin::HighLight);
+    } else if (ButtonState == 3 && LeftDown == kFalse) {
+        ButtonState = 4;
+        DrawFace(CommandSkin::HighLightSelect);
+    }
+}
+
+void CommandCore::UserControl_GotFocus() {
+    if (Enabled == kFalse) return;
+    if (ButtonState == 2) {
+        // Focus arriving during a hover comes from a click on the button.
+        ButtonState = 4;
+        DrawFace(CommandSkin::Pressed);
     } else {
-        PaintParentBackground(cw.hwnd, dc);
+        ButtonState = 3;
+        DrawFace(CommandSkin::Selected);
     }
-    PaintCaption(dc, w, h, cw);
-    BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
-// ---------------------------------------------------------------- core -> window
-
-// Brings the window in line with the core after every event or member call:
-// the timer, the window's enabled state (so a disabled button takes neither
-// focus nor mouse input), the caption font, and the face on screen.
-void Apply(CommandWindow& cw) {
-    if (cw.core.timerOn && !cw.timerSet)
-        cw.timerSet = SetTimer(cw.hwnd, kTmrMouse, kTmrMouseInterval, nullptr) != 0;
-    bool enabled = cw.core.Enabled != kFalse;
-    if ((IsWindowEnabled(cw.hwnd) != FALSE) != enabled) {
-        EnableWindow(cw.hwnd, enabled);
-        // Disabling the window took its focus, unseen by the core (a disabled
-        // button ignores focus). Enabled again without the focus, it must not
-        // go on as focused: its next press would give it the focus from state
-        // 4, land in state 3 and raise no Click.
-        if (enabled && (cw.core.ButtonState == 3 || cw.core.ButtonState == 4) && GetFocus() != cw.hwnd)
-            cw.core.UserControl_LostFocus();
+void CommandCore::UserControl_LostFocus() {
+    if (Enabled == kFalse) return;
+    if (ButtonState != 1) {
+        ButtonState = 1;
+        DrawFace(CommandSkin::Normal);
     }
-    if (!cw.font || !(cw.fontMadeFor == cw.core.font)) {
-        HFONT made = MakeFont(cw.core.font);
-        if (made) {
-            if (cw.font) DeleteObject(cw.font);
-            cw.font = made;
-            cw.fontMadeFor = cw.core.font;
+}
+
+void CommandCore::UserControl_MouseDown(MouseButton button) {
+    if (Enabled == kFalse) return;
+    if (button != MouseButton::Left) return;
+    DrawFace(CommandSkin::Pressed);
+    LeftDown = kTrue;
+}
+
+bool CommandCore::UserControl_MouseUp(MouseButton button) {
+    if (Enabled == kFalse) return false;
+    if (button == MouseButton::Left) {
+        if (ButtonState == 2) {
+            DrawFace(CommandSkin::Normal);
+        } else if (ButtonState == 4) {
+            DrawFace(CommandSkin::HighLightSelect);
         }
+        LeftDown = kFalse;
     }
-    Look now{cw.core.faceDrawings, cw.core.caption, cw.core.captionColour,
-             cw.core.captionEnabled, cw.core.opaque, cw.font};
-    if (!cw.painted || !(now == cw.shown)) {
-        cw.shown = now;
-        cw.painted = true;
-        RedrawWindow(cw.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    }
+    // Focused with the pointer elsewhere means the press was dragged off.
+    return ButtonState != 3 && Enabled == kTrue;
 }
 
-// Click goes out last: the handler may destroy the button.
-void RaiseClick(CommandWindow& cw) {
-    HWND hwnd = cw.hwnd;
-    CommandClickHandler handler = cw.onClick;
-    void* context = cw.clickContext;
-    if (handler) {
-        handler(hwnd, context);
-        return;
-    }
-    HWND parent = GetParent(hwnd);
-    if (parent)
-        SendMessageW(parent, WM_COMMAND,
-                     MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+void CommandCore::TmrMouse_Timer(bool pointerOverButton) {
+    if (!pointerOverButton) LeaveHover();
 }
 
-MouseButton ButtonOf(UINT message) {
-    switch (message) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP: return MouseButton::Left;
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP: return MouseButton::Right;
-        default: return MouseButton::Middle;
-    }
+void CommandCore::UserControl_Resize() { RedrawByEnabledState(); }
+
+// ---------------------------------------------------------------- members
+
+void CommandCore::Initialize() {
+    ButtonState = 1;
+    timerOn = true;
 }
 
-LRESULT HandleMessage(CommandWindow& cw, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND hwnd = cw.hwnd;
-    switch (message) {
-        case WM_MOUSEMOVE: {
-            // While the left button is held the moves come captured from
-            // anywhere; only those over the button count as over it.
-            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            if (PtInRect(&rc, p)) {
-                cw.core.UserControl_MouseMove();
-                Apply(cw);
-            }
-            return 0;
-        }
-        case WM_LBUTTONDOWN:
-            cw.core.UserControl_MouseDown(MouseButton::Left);
-            Apply(cw);
-            if (cw.core.Enabled != kFalse) {
-                // Capture, so that the release is seen wherever it happens.
-                SetCapture(hwnd);
-                // The focus the press gives arrives after the press itself.
-                if (GetFocus() != hwnd) SetFocus(hwnd);
-            }
-            return 0;
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            cw.core.UserControl_MouseDown(ButtonOf(message));
-            Apply(cw);
-            return 0;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-        case WM_MBUTTONUP: {
-            bool click = cw.core.UserControl_MouseUp(ButtonOf(message));
-            Apply(cw);
-            if (message == WM_LBUTTONUP && GetCapture() == hwnd) ReleaseCapture();
-            if (click) RaiseClick(cw);
-            return 0;
-        }
-        case WM_SETFOCUS:
-            cw.core.UserControl_GotFocus();
-            Apply(cw);
-            return 0;
-        case WM_KILLFOCUS:
-            cw.core.UserControl_LostFocus();
-            Apply(cw);
-            return 0;
-        case WM_TIMER:
-            if (wParam == kTmrMouse) {
-                // The caption has no window of its own, so over the caption
-                // is over the button. A position that cannot be read changes nothing.
-                POINT p;
-                if (GetCursorPos(&p)) {
-                    cw.core.TmrMouse_Timer(WindowFromPoint(p) == hwnd);
-                    Apply(cw);
-                }
-            }
-            return 0;
-        case WM_SIZE:
-            cw.sized = true;
-            cw.core.UserControl_Resize();
-            Apply(cw);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;  // the paint covers everything
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            if (dc) PaintContent(dc, cw);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            PaintContent(reinterpret_cast<HDC>(wParam), cw);
-            return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(cw.font);
-        default:
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+void CommandCore::LetCaption(std::string_view text) {
+    caption = text;
+    TellHost("Caption");
 }
 
-LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* cw = static_cast<CommandWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        cw->hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cw));
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    CommandWindow* cw = DataOf(hwnd);
-    if (!cw) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        if (cw->timerSet) KillTimer(hwnd, kTmrMouse);
-        if (cw->font) DeleteObject(cw->font);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete cw;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    try {
-        return HandleMessage(*cw, message, wParam, lParam);
-    } catch (...) {
-        return 0;  // continue on error: the host never sees a failing handler
-    }
+void CommandCore::SetFont(const FontSpec& f) {
+    font = f;
+    TellHost("Font");
 }
 
-}  // namespace
-
-bool RegisterCommandClass() {
-    static bool registered = false;
-    if (registered) return true;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = CommandWindowProc;  // no CS_DBLCLKS: a quick second press is a press
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.lpszClassName = kCommandClassName;
-    registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    return registered;
-}
-
-Command Command::Create(HWND parent, int id, int x, int y, int width, int height,
-                        const PropertyBag& layout, const FontSpec& ambientFont) {
-    if (!RegisterCommandClass()) return {};
-    auto* cw = new CommandWindow;
-    cw->layout = layout;
-    cw->ambient = ambientFont;
-    cw->core.host = &cw->layout;
-    // Loading: the stored properties, ending with a refresh.
-    cw->core.ReadProperties(cw->layout, cw->ambient);
-    HWND hwnd = CreateWindowExW(0, kCommandClassName, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y, width,
-                                height, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleW(nullptr), cw);
-    if (!hwnd) {
-        delete cw;
-        return {};
-    }
-    // The host's first sizing redraws by enabled state.
-    if (!cw->sized) {
-        cw->core.UserControl_Resize();
-        cw->sized = true;
-    }
-    Apply(*cw);
-    return Command(hwnd);
-}
-
-Command::operator bool() const { return InstanceOf(window_) != nullptr; }
-
-void Command::OnClick(CommandClickHandler handler, void* context) const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->onClick = handler;
-        cw->clickContext = context;
-    }
-}
-
-// Each member runs the core's routine, then shows the result.
-void Command::Initialize() const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->core.Initialize();
-        Apply(*cw);
-    }
-}
-std::string Command::Caption() const {
-    CommandWindow* cw = InstanceOf(window_);
-    return cw ? cw->core.GetCaption() : std::string();
-}
-void Command::Caption(std::string_view text) const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->core.LetCaption(text);
-        Apply(*cw);
-    }
-}
-FontSpec Command::Font() const {
-    CommandWindow* cw = InstanceOf(window_);
-    return cw ? cw->core.GetFont() : FontSpec{};
-}
-void Command::Font(const FontSpec& font) const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->core.SetFont(font);
-        Apply(*cw);
-    }
-}
-int32_t Command::FontColour() const {
-    CommandWindow* cw = InstanceOf(window_);
-    if (!cw) return 0;
-    int32_t colour = cw->core.GetFontColour();
-    Apply(*cw);
+int32_t CommandCore::GetFontColour() {
+    int32_t colour = captionColour;
+    Refresh();
     return colour;
 }
-void Command::FontColour(int32_t colour) const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->core.LetFontColour(colour);
-        Apply(*cw);
+
+void CommandCore::LetFontColour(int32_t colour) {
+    if (!IsValidCaptionColour(colour)) {
+        Refresh();
+        return;
     }
+    captionColour = colour;
+    Refresh();
+    TellHost("FontColour");
 }
-bool Command::Enabled() const {
-    CommandWindow* cw = InstanceOf(window_);
-    if (!cw) return false;
-    bool enabled = cw->core.GetEnabled() != kFalse;
-    Apply(*cw);
-    return enabled;
-}
-void Command::Enabled(bool enabled) const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->core.LetEnabled(enabled ? kTrue : kFalse);
-        Apply(*cw);
+
+int16_t CommandCore::GetEnabled() {
+    if (FirstRun == 0) {
+        // An instance that was never stored comes up enabled on first look.
+        Refresh();
+        FirstRun = 1;
+        Enabled = kTrue;
     }
+    int16_t result = Enabled;
+    RedrawByEnabledState();
+    return result;
 }
-bool Command::Visible() const {
-    CommandWindow* cw = InstanceOf(window_);
-    if (!cw) return false;
-    bool visible = cw->core.GetVisible() != kFalse;
-    Apply(*cw);
-    return visible;
+
+void CommandCore::LetEnabled(int16_t enabled) {
+    Enabled = enabled != kFalse ? kTrue : kFalse;
+    TellHost("Enabled");
+    RedrawByEnabledState();
 }
-void Command::Visible(bool visible) const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->core.LetVisible(visible ? kTrue : kFalse);
-        Apply(*cw);
+
+int16_t CommandCore::GetVisible() {
+    if (!opaque) return kFalse;
+    Refresh();
+    return kTrue;
+}
+
+void CommandCore::LetVisible(int16_t visible) {
+    if (visible != kFalse) {
+        opaque = true;
+        Refresh();
+    } else {
+        opaque = false;
     }
+    TellHost("Visible");
 }
-void Command::WriteProperties(PropertyBag& bag) const {
-    if (CommandWindow* cw = InstanceOf(window_)) {
-        cw->core.WriteProperties(bag, cw->ambient);
-        Apply(*cw);
+
+// ---------------------------------------------------------------- stored properties
+
+// A value that cannot be converted leaves the field as it was and the next
+// property is read (continue on error).
+void CommandCore::ReadProperties(const PropertyBag& bag, const FontSpec& ambientFont) {
+    PropertyToBool(bag.ReadProperty("Enabled", StoredBool{kTrue}), Enabled);
+    PropertyToString(bag.ReadProperty("Caption", std::string("Command1")), caption);
+    PropertyToFont(bag.ReadProperty("Font", ambientFont), font);
+    PropertyToByte(bag.ReadProperty("FirstRun", uint8_t{1}), FirstRun);
+    int32_t colour;
+    if (PropertyToInt32(bag.ReadProperty("FontColour", int32_t{0}), colour) &&
+        IsValidCaptionColour(colour))
+        captionColour = colour;
+    int16_t backStyle;
+    if (PropertyToInt16(bag.ReadProperty("Visible", int16_t{1}), backStyle) &&
+        (backStyle == 0 || backStyle == 1))
+        opaque = backStyle == 1;
+    Refresh();
+}
+
+void CommandCore::WriteProperties(PropertyBag& bag, const FontSpec& ambientFont) {
+    bag.WriteProperty("Enabled", StoredBool{Enabled != kFalse ? kTrue : kFalse}, StoredBool{kTrue});
+    bag.WriteProperty("Caption", caption, std::string("Command"));
+    bag.WriteProperty("FirstRun", FirstRun, uint8_t{1});
+    bag.WriteProperty("Font", font, ambientFont);
+    bag.WriteProperty("FontColour", captionColour, int32_t{0});
+    bag.WriteProperty("Visible", static_cast<int16_t>(opaque ? 1 : 0), int16_t{1});
+    Refresh();
+}
+
+// ---------------------------------------------------------------- geometry
+
+bool IsValidCaptionColour(int32_t colour) {
+    uint32_t c = static_cast<uint32_t>(colour);
+    if (c <= 0x00FFFFFF) return true;
+    // System colours 0 (scroll bar) to 30 (menu bar), as the platform numbers them.
+    return (c & 0xFFFFFF00u) == 0x80000000u && (c & 0xFF) <= 30;
+}
+
+bool ColourFromText(std::string_view text, Colour16& out) {
+    if (text.size() != 8 || text[0] != '&' || (text[1] != 'H' && text[1] != 'h')) return false;
+    uint16_t parts[3];
+    for (int i = 0; i < 3; ++i) {
+        int value = 0;
+        for (int k = 0; k < 2; ++k) {
+            char ch = text[2 + i * 2 + k];
+            int digit;
+            if (ch >= '0' && ch <= '9') digit = ch - '0';
+            else if (ch >= 'A' && ch <= 'F') digit = ch - 'A' + 10;
+            else if (ch >= 'a' && ch <= 'f') digit = ch - 'a' + 10;
+            else return false;
+            value = value * 16 + digit;
+        }
+        parts[i] = static_cast<uint16_t>(value << 8);
     }
+    out = {parts[0], parts[1], parts[2]};
+    return true;
 }
-const PropertyBag* Command::Layout() const {
-    CommandWindow* cw = InstanceOf(window_);
-    return cw ? &cw->layout : nullptr;
+
+FaceGradient MakeFaceGradient(int32_t width, int32_t height, int16_t hoverGradient) {
+    Colour16 blueGrey{}, white{};
+    ColourFromText(kGradientBlueGreyText, blueGrey);
+    ColourFromText(kGradientWhiteText, white);
+    const Colour16& top = hoverGradient != kFalse ? blueGrey : white;
+    const Colour16& bottom = hoverGradient != kFalse ? white : blueGrey;
+    FaceGradient g{};
+    g.vertex[0] = {0, 0, top.red, top.green, top.blue, 0};
+    g.vertex[1] = {width - 1, height - 1, bottom.red, bottom.green, bottom.blue, 0};
+    g.rect = {1, 0};
+    return g;
 }
-const CommandCore* Command::State() const {
-    CommandWindow* cw = InstanceOf(window_);
-    return cw ? &cw->core : nullptr;
+
+std::array<BorderPiece, 8> BorderPieces(int32_t w, int32_t h) {
+    return {{
+        {{0, 0, 4, 4}, {0, 0, 4, 4}},            // top-left corner
+        {{4, 0, 56, 4}, {4, 0, w - 8, 4}},       // top edge
+        {{60, 0, 4, 4}, {w - 4, 0, 4, 4}},       // top-right corner
+        {{60, 4, 4, 17}, {w - 4, 4, 4, h - 8}},  // right edge
+        {{60, 21, 4, 4}, {w - 4, h - 4, 4, 4}},  // bottom-right corner
+        {{4, 21, 56, 4}, {4, h - 4, w - 8, 4}},  // bottom edge
+        {{0, 21, 4, 4}, {0, h - 4, 4, 4}},       // bottom-left corner
+        {{0, 4, 4, 17}, {0, 4, 4, h - 8}},       // left edge
+    }};
+}
+
+int32_t CaptionTop(int32_t height, int32_t captionHeight) {
+    double twips = (static_cast<double>(height) * 15 - static_cast<double>(captionHeight) * 15 - 20) / 2;
+    return static_cast<int32_t>(std::lround(twips / 15));
 }

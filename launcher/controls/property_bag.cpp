@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
 
 namespace {
 

@@ -1,5 +1,8 @@
 #include "launcher/dialog/label_win.h"
 
+#include "launcher/ui/gdi_win.h"
+#include "launcher/ui/paint_win.h"
+
 namespace {
 
 struct Label {
@@ -20,32 +23,10 @@ void Notify(HWND hwnd, WORD notice)
         SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), notice), reinterpret_cast<LPARAM>(hwnd));
 }
 
-// Whatever the container shows behind the label: its stored picture.
-void PaintContainer(HWND hwnd, HDC dc)
-{
-    HWND parent = GetParent(hwnd);
-    if (!parent)
-        return;
-    POINT origin = {0, 0};
-    MapWindowPoints(hwnd, parent, &origin, 1);
-    POINT old;
-    OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
-    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-    SetViewportOrgEx(dc, old.x, old.y, nullptr);
-}
-
 void PaintLabel(HWND hwnd, const Label& label, HDC dc, int width, int height)
 {
-    PaintContainer(hwnd, dc);
-    if (label.picture) {
-        BITMAP info = {};
-        GetObjectW(label.picture, sizeof info, &info);
-        HDC pictureDc = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(pictureDc, label.picture);
-        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, pictureDc, 0, 0, SRCCOPY);
-        SelectObject(pictureDc, old);
-        DeleteDC(pictureDc);
-    }
+    PaintParentBehind(hwnd, dc);  // the container's stored picture
+    DrawPicture(dc, label.picture);
     RECT box = {0, 0, width, height};
     if (label.look.border) {
         FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -65,28 +46,15 @@ void PaintLabel(HWND hwnd, const Label& label, HDC dc, int width, int height)
 }
 
 // Drawn off screen first, then copied: no flicker when the text changes.
-void Paint(HWND hwnd, const Label& label, HDC target)
+void PaintContent(HWND hwnd, const Label& label, HDC target)
 {
     RECT client;
     GetClientRect(hwnd, &client);
     if (client.right <= 0 || client.bottom <= 0)
         return;
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
-    if (!dc || !bitmap) {
-        if (bitmap)
-            DeleteObject(bitmap);
-        if (dc)
-            DeleteDC(dc);
-        PaintLabel(hwnd, label, target, client.right, client.bottom);
-        return;
-    }
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    PaintLabel(hwnd, label, dc, client.right, client.bottom);
-    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    const auto paint = [&](HDC dc) { PaintLabel(hwnd, label, dc, client.right, client.bottom); };
+    if (!PaintBuffered(target, client.right, client.bottom, paint))
+        paint(target);  // without the bitmap, straight onto the surface
 }
 
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -117,18 +85,9 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         return result;
     }
     case WM_ERASEBKGND:
-        return 1;  // the paint covers everything
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (dc)
-            Paint(hwnd, *label, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(hwnd, *label, reinterpret_cast<HDC>(wParam));
-        return 0;
+        return PaintMessage(hwnd, message, wParam, [&](HDC dc) { PaintContent(hwnd, *label, dc); });
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
             SetCursor(label->look.cursor ? label->look.cursor : LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
@@ -214,19 +173,14 @@ SIZE LabelTextExtent(HWND label)
 {
     SIZE size = {0, 0};
     Label* data = DataOf(label);
-    HDC dc = GetDC(label);
-    if (!data || !dc) {
-        if (dc)
-            ReleaseDC(label, dc);
+    WindowDc dc(label);
+    if (!data || !dc)
         return size;
-    }
-    HGDIOBJ old = SelectObject(dc, data->font ? data->font : GetStockObject(DEFAULT_GUI_FONT));
+    Selection font(dc, data->font ? data->font : GetStockObject(DEFAULT_GUI_FONT));
     const std::wstring text = WindowTextOf(label);
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     TEXTMETRICW metrics;
     if (GetTextMetricsW(dc, &metrics))
         size.cy = metrics.tmHeight;
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
     return size;
 }

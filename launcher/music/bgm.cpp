@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/settings/settings.h"
 
 bool CdPollActive = false;
 
@@ -100,7 +100,8 @@ void CdOpen() {
 
 void CdPoll() {
     CdPollActive = true;
-    try {
+    // A check that fails ends the checks, as an MCI error does.
+    const bool ran = Guarded([] {
         const std::string current = MciQuery("status cdaudio current track");
         if (ContainsErr(current)) {
             CdPollActive = false;
@@ -134,9 +135,9 @@ void CdPoll() {
         } else if (stopped) {
             MciPlay("cdaudio", "", "");
         }
-    } catch (...) {
+    });
+    if (!ran)
         CdPollActive = false;
-    }
 }
 
 void CdStop() {

@@ -5,8 +5,9 @@
 // to restart them; a WAV file loops by itself.
 //
 // Portable: every platform call goes through BgmPlatform. The Windows build
-// plugs in the winmm calls (launcher/music/bgm_winmm.h); tests plug in a fake.
-// Reads BgmFile and BgmRepeatTrack, writes LastResult (launcher/startup).
+// plugs in the winmm calls (launcher/music/bgm_win.h); tests plug in a fake.
+// Reads BgmFile and BgmRepeatTrack (launcher/settings/settings.h), writes
+// LastResult (launcher/runtime/runtime.h).
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,12 @@
 #include "launcher/settings/settings.h"
 
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/runtime.h"
+
+MusicKind BgmKind = MusicKind::None;
+int16_t BgmRepeatTrack = 0;
+std::string BgmFile;
+std::string BgmFolder;
 
 std::string SettingsFilePath(const std::string& launcherFolder)
 {
@@ -21,15 +26,19 @@ void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey
                       const std::function<bool(const std::string& path)>& fileExists,
                       const std::string& launcherFolder)
 {
-    Guarded([&] { ReadSettingNumber(readKey(kKeyBgmKind), BgmKind); });
+    Guarded([&] {
+        auto kind = static_cast<int16_t>(BgmKind);
+        ReadSettingNumber(readKey(kKeyBgmKind), kind);
+        BgmKind = static_cast<MusicKind>(kind);
+    });
     Guarded([&] { ReadSettingNumber(readKey(kKeyBgmRepeatTrack), BgmRepeatTrack); });
     Guarded([&] {
-        // Kind 2 promises a file that could be opened at start-up.
+        // A music file promises a file that could be opened at start-up.
         BgmFile = readKey(kKeyBgmFile);
         if (!BgmFile.empty() && !fileExists(BgmFile))
             BgmFile.clear();
-        if (BgmFile.empty() && BgmKind == 2)
-            BgmKind = 0;
+        if (BgmFile.empty() && BgmKind == MusicKind::File)
+            BgmKind = MusicKind::None;
     });
     Guarded([&] { BgmFolder = BgmFile.empty() ? launcherFolder : FolderOf(BgmFile); });
 }

@@ -1,6 +1,6 @@
 // The settings file "Brinefold.ini" and the loading of the in-memory settings
 // (BgmKind, BgmRepeatTrack, BgmFile, BgmFolder, declared in
-// launcher/startup/brinefold_b.h).
+// launcher/runtime/paths.h).
 //
 // Each user has a file of their own, %APPDATA%\Brinefold\Brinefold.ini, which
 // the settings dialog writes. A "Brinefold.ini" beside the launcher is the
@@ -20,6 +20,18 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+
+// What the show plays. The file stores the number (" 0", " 1", " 2"). A
+// hand-edited file may hold any other 16-bit number: it is kept as it is (the
+// type holds every int16_t), so the show plays nothing, the dialog selects no
+// option, and saving writes the same number back.
+enum class MusicKind : int16_t { None = 0, Cd = 1, File = 2 };
+
+// In-memory settings, filled by LoadSettings.
+extern MusicKind BgmKind;
+extern int16_t BgmRepeatTrack;  // CD track to repeat, 0 for the whole disc
+extern std::string BgmFile;     // full path of the music file, or empty
+extern std::string BgmFolder;   // where the file chooser opens; never stored
 
 inline constexpr char kSettingsSection[] = "Section";
 inline constexpr char kSettingsFileName[] = "Brinefold.ini";

@@ -3,11 +3,10 @@
 
 #include "launcher/settings/settings.h"
 
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/brinefold_b_win.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
-#include "launcher/startup/user_folder_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/paths_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/user_folder_win.h"
 #include "launcher/ui/text_win.h"
 
 #include <windows.h>

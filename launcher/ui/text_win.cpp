@@ -22,6 +22,10 @@ std::string ToUtf8(const std::wstring& text)
     return narrow;
 }
 
+namespace {
+
+// The text in the ANSI code page, or nothing when a character has no
+// equivalent there (no "best fit" guesses: a guessed path names another file).
 std::optional<std::string> ExactAnsi(const std::wstring& text)
 {
     if (text.empty())
@@ -44,6 +48,8 @@ std::optional<std::string> ExactAnsi(const std::wstring& text)
         return std::nullopt;
     return narrow;
 }
+
+}  // namespace
 
 std::optional<std::string> AnsiPath(const std::wstring& path, size_t longest)
 {

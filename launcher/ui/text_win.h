@@ -8,10 +8,6 @@
 std::wstring FromAnsi(const std::string& text);
 std::string ToUtf8(const std::wstring& text);
 
-// The text in the ANSI code page, or nothing when a character has no
-// equivalent there (no "best fit" guesses: a guessed path names another file).
-std::optional<std::string> ExactAnsi(const std::wstring& text);
-
 // An existing file's or folder's path in the ANSI code page, at most `longest`
 // bytes. A path that cannot be written that way goes by its short (8.3) name,
 // which the file system keeps in plain ASCII; failing that, nothing.

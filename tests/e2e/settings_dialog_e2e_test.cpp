@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "launcher/dialog/settings_dialog_core.h"
+#include "launcher/dialog/settings_dialog.h"
 #include "launcher/settings/settings.h"
 #include "tests/support/files.h"
 #include "tests/support/win_test_support.h"

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "launcher/controls/command_core.h"
+#include "launcher/controls/command.h"
 
 namespace {
 

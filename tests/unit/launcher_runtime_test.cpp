@@ -1,9 +1,11 @@
 // The launcher's number <-> text conversions and continue-on-error.
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 TEST(NumberText, LeadingBlankUnlessNegative)
 {
@@ -89,10 +91,10 @@ TEST(WholeNumber, AcceptsSurroundingBlanksOnly)
 
 TEST(WholeNumber, NumericTestAndThrowingFormAgree)
 {
-    EXPECT_TRUE(IsNumeric("7"));
-    EXPECT_TRUE(IsNumeric(" -3.25 "));
-    EXPECT_FALSE(IsNumeric("abc"));
-    EXPECT_FALSE(IsNumeric(""));
+    EXPECT_TRUE(WholeNumber("7").has_value());
+    EXPECT_TRUE(WholeNumber(" -3.25 ").has_value());
+    EXPECT_FALSE(WholeNumber("abc").has_value());
+    EXPECT_FALSE(WholeNumber("").has_value());
     EXPECT_EQ(NumberOf(" 30 "), 30);
 
     auto codeOf = [](const char* text) {
@@ -145,13 +147,34 @@ TEST(IntegerConversion, RangeIsCheckedAfterRounding)
     EXPECT_EQ(CInt(-7.5), -8);
 }
 
-TEST(Guarded, AFailingStepLeavesTheOldValueAndTheNextStepRuns)
+namespace {
+std::vector<std::string> traced;
+}  // namespace
+
+TEST(Guarded, AFailingStepLeavesTheOldValueAndATraceAndTheNextStepRuns)
 {
+    traced.clear();
+    SetFailureTrace([](const char* line) { traced.emplace_back(line); });
     int16_t kept = 5;
     bool nextRan = false;
+    const int overflowLine = __LINE__ + 1;
     EXPECT_FALSE(Guarded([&] { kept = CInt(NumberOf("70000")); }));
     EXPECT_TRUE(Guarded([&] { nextRan = true; }));
     EXPECT_EQ(kept, 5);
     EXPECT_TRUE(nextRan);
     EXPECT_FALSE(Guarded([] { throw 42; }));  // not only runtime errors
+    EXPECT_FALSE(Guarded([] { throw std::runtime_error("two\nlines"); }));
+    SetFailureTrace(nullptr);
+    EXPECT_FALSE(Guarded([] { throw 42; }));  // no trace set: nothing reported
+
+    // One line per failure, none for the step that ran: where (the caller's
+    // file and line) and why.
+    ASSERT_EQ(traced.size(), 3u);
+    const std::string where = "launcher_runtime_test.cpp:" + std::to_string(overflowLine) + ": ";
+    EXPECT_EQ(traced[0].rfind("Brinefold.scr: ", 0), 0u) << traced[0];
+    EXPECT_NE(traced[0].find(where + "Overflow\n"), std::string::npos) << traced[0];
+    EXPECT_NE(traced[1].find("launcher_runtime_test.cpp:"), std::string::npos) << traced[1];
+    EXPECT_NE(traced[2].find(": two lines\n"), std::string::npos) << traced[2];
+    for (const std::string& line : traced)
+        EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
 }

@@ -1,6 +1,5 @@
 // Loading the in-memory settings from the settings file's texts.
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -32,7 +31,7 @@ class LoadSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BgmKind = 0;
+        BgmKind = MusicKind::None;
         BgmRepeatTrack = 0;
         BgmFile.clear();
         BgmFolder.clear();
@@ -96,7 +95,7 @@ TEST_F(LoadSettingsTest, ReadsTheThreeKeysInOrder)
     disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmRepeatTrack, " 5"}, {kKeyBgmFile, "D:\\Music\\rain.mp3"}};
     disk.files = {"D:\\Music\\rain.mp3"};
     disk.Load();
-    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmKind, MusicKind::File);
     EXPECT_EQ(BgmRepeatTrack, 5);
     EXPECT_EQ(BgmFile, "D:\\Music\\rain.mp3");
     EXPECT_EQ(BgmFolder, "D:\\Music");
@@ -106,7 +105,7 @@ TEST_F(LoadSettingsTest, ReadsTheThreeKeysInOrder)
 TEST_F(LoadSettingsTest, NoFileGivesDefaultsAndTheLauncherFolder)
 {
     disk.Load("C:\\Savers");
-    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmKind, MusicKind::None);
     EXPECT_EQ(BgmRepeatTrack, 0);
     EXPECT_EQ(BgmFile, "");
     EXPECT_EQ(BgmFolder, "C:\\Savers");
@@ -116,11 +115,11 @@ TEST_F(LoadSettingsTest, KindTwoNeedsAFileThatExists)
 {
     disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmFile, ""}};
     disk.Load();
-    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmKind, MusicKind::None);
 
     disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmFile, "D:\\gone.wav"}};
     disk.Load();
-    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmKind, MusicKind::None);
     EXPECT_EQ(BgmFile, "");
     EXPECT_EQ(BgmFolder, "C:\\Savers");
 }
@@ -129,23 +128,23 @@ TEST_F(LoadSettingsTest, OtherKindsKeepTheirValueWithoutAFile)
 {
     disk.keys = {{kKeyBgmKind, " 1"}, {kKeyBgmRepeatTrack, " 3"}};
     disk.Load();
-    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmKind, MusicKind::Cd);
     EXPECT_EQ(BgmRepeatTrack, 3);
 
     // A missing file is forgotten for this run whatever the kind.
     disk.keys = {{kKeyBgmKind, " 7"}, {kKeyBgmFile, "D:\\gone.wav"}};
     disk.Load();
-    EXPECT_EQ(BgmKind, 7);
+    EXPECT_EQ(BgmKind, static_cast<MusicKind>(7));  // a hand-edited kind is kept
     EXPECT_EQ(BgmFile, "");
 }
 
 TEST_F(LoadSettingsTest, ABadNumberKeepsTheValueAndTheRestStillLoads)
 {
-    BgmKind = 1;
+    BgmKind = MusicKind::Cd;
     disk.keys = {{kKeyBgmKind, "none"}, {kKeyBgmRepeatTrack, "99999"}, {kKeyBgmFile, "E:\\a.wav"}};
     disk.files = {"E:\\a.wav"};
     disk.Load();
-    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmKind, MusicKind::Cd);
     EXPECT_EQ(BgmRepeatTrack, 0);
     EXPECT_EQ(BgmFile, "E:\\a.wav");
     EXPECT_EQ(BgmFolder, "E:");

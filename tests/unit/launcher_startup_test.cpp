@@ -1,6 +1,7 @@
 // Start-up's portable pieces: reading the command line, the folder of a path.
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/command_line.h"
+#include "common/command_line.h"
+#include "launcher/launch_mode.h"
+#include "launcher/runtime/paths.h"
 
 #include <gtest/gtest.h>
 

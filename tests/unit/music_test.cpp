@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/settings/settings.h"
 
 namespace {
 

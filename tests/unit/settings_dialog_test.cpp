@@ -8,9 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "launcher/dialog/settings_dialog_core.h"
+#include "launcher/dialog/settings_dialog.h"
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
 
 namespace {
 
@@ -91,12 +90,12 @@ TEST(DialogLayout, ScalesByEdgesSoThatControlsKeepTheirProportions)
 
 TEST(DialogMusicChoice, EnabledStatesFollowTheKind)
 {
-    EXPECT_EQ(MusicControlsFor(0), (MusicControls{0, false, false}));
-    EXPECT_EQ(MusicControlsFor(1), (MusicControls{1, true, false}));
-    EXPECT_EQ(MusicControlsFor(2), (MusicControls{2, false, true}));
+    EXPECT_EQ(MusicControlsFor(MusicKind::None), (MusicControls{0, false, false}));
+    EXPECT_EQ(MusicControlsFor(MusicKind::Cd), (MusicControls{1, true, false}));
+    EXPECT_EQ(MusicControlsFor(MusicKind::File), (MusicControls{2, false, true}));
     // A hand-edited kind: no mark, both disabled.
-    EXPECT_EQ(MusicControlsFor(3), (MusicControls{-1, false, false}));
-    EXPECT_EQ(MusicControlsFor(-1), (MusicControls{-1, false, false}));
+    EXPECT_EQ(MusicControlsFor(static_cast<MusicKind>(3)), (MusicControls{-1, false, false}));
+    EXPECT_EQ(MusicControlsFor(static_cast<MusicKind>(-1)), (MusicControls{-1, false, false}));
 }
 
 TEST(DialogRepeatList, HasAnEmptyEntryThenOneToThirty)
@@ -138,7 +137,7 @@ struct SavedKeys {
 
 TEST(DialogSave, WritesKindRepeatAndFileInThatOrderAndForm)
 {
-    BgmKind = 2;
+    BgmKind = MusicKind::File;
     BgmRepeatTrack = 4;
     BgmFile = "C:\\music\\song.mp3";
     SavedKeys saved;
@@ -149,7 +148,7 @@ TEST(DialogSave, WritesKindRepeatAndFileInThatOrderAndForm)
     EXPECT_EQ(BgmRepeatTrack, 7);
 
     // A non-number, a kind from a hand-edited file, a negative track.
-    BgmKind = 5;
+    BgmKind = static_cast<MusicKind>(5);
     BgmFile.clear();
     SavedKeys other;
     SaveDialogSettings("abc", other.Put());
@@ -162,7 +161,7 @@ TEST(DialogSave, WritesKindRepeatAndFileInThatOrderAndForm)
 
 TEST(DialogSave, AFailingWriteDoesNotStopTheOthers)
 {
-    BgmKind = 1;
+    BgmKind = MusicKind::Cd;
     BgmFile = "C:\\a.wav";
     std::vector<std::string> written;
     SaveDialogSettings("3", [&](const char* key, const std::string&) {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/show/show_core.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/show/show.h"
+#include "launcher/settings/settings.h"
 #include "renderer/snapshot_decode.h"
 
 namespace {
@@ -49,7 +49,7 @@ protected:
     void SetUp() override
     {
         BgmUsePlatform(recorder.Platform());
-        BgmKind = 0;
+        BgmKind = MusicKind::None;
         BgmFile.clear();
         BgmRepeatTrack = 0;
     }
@@ -79,7 +79,7 @@ TEST_F(ShowMusic, NoMusicForKindsOtherThanOneAndTwo)
 {
     BgmFile = "C:\\music\\song.mp3";
     for (int16_t kind : {0, 3, -1, 2000}) {
-        BgmKind = kind;
+        BgmKind = static_cast<MusicKind>(kind);
         ShowTimers t;
         StartShowMusic(t);
         EXPECT_FALSE(t.timer1) << kind;
@@ -91,7 +91,7 @@ TEST_F(ShowMusic, NoMusicForKindsOtherThanOneAndTwo)
 
 TEST_F(ShowMusic, CdOpensAtLoadAndPlaysFromTheFirstCheck)
 {
-    BgmKind = 1;
+    BgmKind = MusicKind::Cd;
     StartShowMusic(timers);
     EXPECT_EQ(recorder.calls, (Calls{"open cdaudio", "set cdaudio time format tmsf"}));
     EXPECT_TRUE(timers.timer2);
@@ -118,7 +118,7 @@ TEST_F(ShowMusic, ACdCheckThatMeetsAnErrorSwitchesItselfOffAndNothingIsSentAtThe
 {
     // No drive: every cdaudio command fails.
     recorder.failing = {"open cdaudio", "set cdaudio time format tmsf", "status cdaudio current track"};
-    BgmKind = 1;
+    BgmKind = MusicKind::Cd;
     StartShowMusic(timers);
     EXPECT_TRUE(timers.timer2);  // the open's failure is not looked at
     CdCheck(timers);
@@ -131,7 +131,7 @@ TEST_F(ShowMusic, ACdCheckThatMeetsAnErrorSwitchesItselfOffAndNothingIsSentAtThe
 
 TEST_F(ShowMusic, WavLoopsAndStopsWithoutTimers)
 {
-    BgmKind = 2;
+    BgmKind = MusicKind::File;
     BgmFile = "C:\\music\\rain.Wav";
     StartShowMusic(timers);
     EXPECT_EQ(recorder.calls, (Calls{"sound C:\\music\\rain.Wav " + kLoop}));
@@ -145,7 +145,7 @@ TEST_F(ShowMusic, WavLoopsAndStopsWithoutTimers)
 
 TEST_F(ShowMusic, Mp3PlaysWithTheRepeatCheckAndStopsAtTheEnd)
 {
-    BgmKind = 2;
+    BgmKind = MusicKind::File;
     BgmFile = "C:\\my music\\song.mP3";
     StartShowMusic(timers);
     EXPECT_EQ(recorder.calls,
@@ -166,7 +166,7 @@ TEST_F(ShowMusic, Mp3PlaysWithTheRepeatCheckAndStopsAtTheEnd)
 
 TEST_F(ShowMusic, OtherFileTypesPlayNothing)
 {
-    BgmKind = 2;
+    BgmKind = MusicKind::File;
     for (const char* file : {"C:\\music\\song.ogg", "C:\\music\\song.mp3.bak", "C:\\music\\song.wa", ""}) {
         BgmFile = file;
         ShowTimers t;

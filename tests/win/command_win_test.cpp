@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "launcher/controls/command.h"
+#include "launcher/controls/command_win.h"
 #include "launcher/resources/resource_ids.h"
 #include "tests/support/win_test_support.h"
 

@@ -3,10 +3,10 @@
 // real files and folders, and the toolkit (program folder, starting a
 // program, the form-lifetime loop).
 #include "launcher/settings/settings.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/brinefold_b_win.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/paths_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
 #include "tests/support/files.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +64,7 @@ protected:
         RemoveTree(dir);
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
         ini = dir + "\\Brinefold.ini";
-        BgmKind = 0;
+        BgmKind = MusicKind::None;
         BgmRepeatTrack = 0;
         BgmFile.clear();
         BgmFolder.clear();
@@ -122,7 +122,7 @@ TEST_F(LauncherWin, AFileWrittenOnAJapaneseSystemLoads)
                     "BGM\xD8\xCB\xDF\xB0\xC4= 12\r\n"
                     "BGM\xCC\xA7\xB2\xD9=" + dir + "\\tune.wav\r\n");
     LoadSettingsFrom(dir);
-    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmKind, MusicKind::File);
     EXPECT_EQ(BgmRepeatTrack, 12);
     EXPECT_EQ(BgmFile, dir + "\\tune.wav");
     EXPECT_EQ(BgmFolder, dir);
@@ -148,39 +148,39 @@ TEST_F(LauncherWin, LoadSettingsNumberForms)
         std::optional<int16_t> read;
     } cases[] = {{" 2", 2}, {"2.9", 2}, {"-0.5", -1}, {" 1 ", 1}, {"abc", {}}, {"40000", {}}};
     for (const Case& c : cases) {
-        BgmKind = 0;
+        BgmKind = MusicKind::None;
         BgmRepeatTrack = 9;
         Put(kKeyBgmKind, c.text);
         Put(kKeyBgmRepeatTrack, c.text);
         LoadSettingsFrom(dir);
         EXPECT_EQ(BgmRepeatTrack, c.read.value_or(9)) << c.text;
-        // Kind 2 without a file falls back to 0.
-        EXPECT_EQ(BgmKind, c.read == 2 ? 0 : c.read.value_or(0)) << c.text;
+        // A music file kind without a file falls back to none.
+        EXPECT_EQ(static_cast<int16_t>(BgmKind), c.read == 2 ? 0 : c.read.value_or(0)) << c.text;
     }
 }
 
 TEST_F(LauncherWin, LoadSettingsFileChecks)
 {
     LoadSettingsFrom(dir);  // no settings file
-    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmKind, MusicKind::None);
     EXPECT_EQ(BgmFile, "");
     EXPECT_EQ(BgmFolder, dir);
 
     Put(kKeyBgmKind, " 1");
     Put(kKeyBgmFile, "");
     LoadSettingsFrom(dir);
-    EXPECT_EQ(BgmKind, 1);  // only kind 2 needs the file
+    EXPECT_EQ(BgmKind, MusicKind::Cd);  // only a music file needs the file
 
     Put(kKeyBgmKind, " 2");
     LoadSettingsFrom(dir);
-    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmKind, MusicKind::None);
 
     // A folder is not a music file, with or without its trailing "\".
     for (const std::string& folder : {dir, dir + "\\"}) {
         Put(kKeyBgmKind, " 2");
         Put(kKeyBgmFile, folder);
         LoadSettingsFrom(dir);
-        EXPECT_EQ(BgmKind, 0) << folder;
+        EXPECT_EQ(BgmKind, MusicKind::None) << folder;
         EXPECT_EQ(BgmFile, "") << folder;
         EXPECT_EQ(BgmFolder, dir) << folder;
     }
@@ -200,7 +200,7 @@ TEST_F(LauncherWin, ALongPathIsCutBeforeTheExistenceTest)
     Put(kKeyBgmKind, " 2");
     Put(kKeyBgmFile, file + std::string(45, 'z'));
     LoadSettingsFrom(dir);
-    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmKind, MusicKind::File);
     EXPECT_EQ(BgmFile, file);
     EXPECT_EQ(BgmFolder, sub);
 }
@@ -253,7 +253,7 @@ TEST_F(LauncherWin, DoubleByteNamesUnderCodePage932)
     Put(kKeyBgmKind, " 2");
     Put(kKeyBgmFile, file);
     LoadSettingsFrom(dir);
-    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmKind, MusicKind::File);
     EXPECT_EQ(BgmFolder, folder);
 }
 

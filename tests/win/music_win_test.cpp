@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/music/bgm_winmm.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/music/bgm_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/settings/settings.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "launcher/preview/preview_form.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/preview/preview_win.h"
+#include "launcher/runtime/toolkit_win.h"
 #include "tests/support/win_test_support.h"
 
 namespace {

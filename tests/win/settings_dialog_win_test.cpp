@@ -9,9 +9,9 @@
 #include <chrono>
 #include <thread>
 
+#include "launcher/dialog/settings_dialog_win.h"
 #include "launcher/dialog/settings_dialog.h"
-#include "launcher/dialog/settings_dialog_core.h"
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/settings/settings.h"
 #include "tests/support/win_test_support.h"
 
 namespace {
@@ -51,7 +51,7 @@ POINT HotSpotOver(HWND window)
 
 TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAndTheLinkShowsTheHand)
 {
-    BgmKind = 1;
+    BgmKind = MusicKind::Cd;
     BgmRepeatTrack = 4;
     BgmFile.clear();
     Seen seen;
@@ -96,7 +96,7 @@ TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAndTheL
     EXPECT_EQ(seen.repeat, ScaleToDpi(kBgmRepeat, 192));  // the closed field at its scaled height
     EXPECT_EQ(seen.mark, ScaleToDpi(kImgBgm[1], 192));
     EXPECT_EQ(seen.repeatText, L"4");  // the values stay as they were
-    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmKind, MusicKind::Cd);
     // Over the link, the hand from the program's resources (hot spot 12, 10).
     EXPECT_EQ(seen.linkHotSpot.x, 12);
     EXPECT_EQ(seen.linkHotSpot.y, 10);

@@ -1,4 +1,4 @@
-#include "launcher/controls/gothic_face.h"
+#include "launcher/ui/gothic_face_win.h"
 
 #include <windows.h>
 

@@ -1,6 +1,8 @@
-#include "launcher/startup/brinefold_b_win.h"
+#include "launcher/runtime/paths_win.h"
 
-#include "launcher/startup/brinefold_b.h"
+#include "launcher/runtime/paths.h"
+
+#include <windows.h>
 
 bool FileExists(const std::string& path)
 {
@@ -23,27 +25,22 @@ bool FileExists(const std::string& path)
     return !folder;
 }
 
-namespace {
-
-RECT PointRect()
+std::string ProgramFolder()
 {
-    return RECT{ZoomPoint.x, ZoomPoint.y, ZoomPoint.x, ZoomPoint.y};
-}
-
-}  // namespace
-
-void ZoomOpen(HWND window)
-{
-    RECT to = {};
-    GetWindowRect(window, &to);
-    RECT from = PointRect();
-    DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
-}
-
-void ZoomClose(HWND window)
-{
-    RECT from = {};
-    GetWindowRect(window, &from);
-    RECT to = PointRect();
-    DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return std::string();
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);  // cut off: try a larger buffer
+    }
+    std::string folder = FolderOf(path);
+    // A drive root keeps its "\" ("C:\Brinefold.scr" -> "C:\").
+    if (!folder.empty() && folder.back() == ':' && path.size() > folder.size() && path[folder.size()] == '\\')
+        folder += '\\';
+    return folder;
 }

@@ -5,10 +5,10 @@
 // Does: the screen copy into Pic_1, the snapshot file in the user's own
 // folder (private, and deleted when the show ends), starting the renderer with
 // its path, the renderer-window watch, the music timers, the end of the show.
-// Does not: decide about music (launcher/show/show_core.h does), watch the
+// Does not: decide about music (launcher/show/show.h does), watch the
 // mouse or the keyboard (ending the show is the renderer's business), or ever
 // close or signal the renderer.
-#include "launcher/show/show_form.h"
+#include "launcher/show/show_win.h"
 
 #include <windows.h>
 
@@ -16,17 +16,19 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
-#include "launcher/music/bgm_winmm.h"
-#include "launcher/show/show_core.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/command_line.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
-#include "launcher/startup/user_folder_win.h"
+#include "launcher/music/bgm_win.h"
+#include "launcher/runtime/paths.h"
+#include "launcher/runtime/paths_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
+#include "launcher/runtime/user_folder_win.h"
+#include "launcher/show/show.h"
 
 namespace {
 
 constexpr char kFormClass[] = "Brinefold_S";
+constexpr char kRendererCaption[] = "Brinefold_VC";  // the renderer's window, watched
+constexpr char kRendererFile[] = "Brinefold.dll";
 constexpr wchar_t kSnapshotFileName[] = L"Brinefold.bmp";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
@@ -59,6 +61,9 @@ struct ShowForm {
     HANDLE rendererProcess = nullptr;
     ULONGLONG rendererStartTime = 0;
     bool rendererWindowSeen = false;
+    // The run switch hid the pointer; ShowCursor's count then.
+    bool pointerHidden = false;
+    int hiddenCursorCount = 0;
 };
 
 // How long a renderer that still runs may take to open its window.
@@ -177,54 +182,35 @@ bool RendererDoneWithSnapshot()
 
 [[noreturn]] void Form_QueryUnload()
 {
-    Guarded([] {
-        StopShowMusic(form.timers);
-        ApplyTimers();
-    });
+    StopShowMusic(form.timers);
+    ApplyTimers();
     // The picture of the user's screen lives only as long as the show. One
     // a renderer may still read stays, and the next show replaces it.
     if (!form.SnapshotFile.empty() && RendererDoneWithSnapshot())
         DeleteFileW(form.SnapshotFile.c_str());
     // Only the run switch hid the pointer; an empty command line leaves it be.
-    Guarded([] {
-        if (ModeLetter(CommandLineText()) == "S")
-            HiddenCursorCount = ShowCursor(HiddenCursorCount);
-    });
+    if (form.pointerHidden)
+        ShowCursor(form.hiddenCursorCount);
     End();
 }
 
 void Form_Load()
 {
-    int screenWidth = 0;
-    int screenHeight = 0;
-    Guarded([&] {
-        screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        screenHeight = GetSystemMetrics(SM_CYSCREEN);
-        SetWindowPos(form.window, nullptr, 0, 0, screenWidth, screenHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    });
-    Guarded([] {
-        // No border: the inner area is the whole form.
-        RECT inner = {};
-        GetClientRect(form.window, &inner);
-        SizePicture(form.Pic_1, inner.right - inner.left, inner.bottom - inner.top);
-    });
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(form.window, nullptr, 0, 0, screenWidth, screenHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // No border: the inner area is the whole form.
+    RECT inner = {};
+    GetClientRect(form.window, &inner);
+    SizePicture(form.Pic_1, inner.right - inner.left, inner.bottom - inner.top);
 
-    HWND desktop = nullptr;
-    HDC screen = nullptr;
-    Guarded([&] {
-        desktop = GetDesktopWindow();
-        screen = GetDC(desktop);
-    });
-    Guarded([&] {
-        if (form.Pic_1.dc && screen)
-            BitBlt(form.Pic_1.dc, 0, 0, form.Pic_1.width, form.Pic_1.height, screen, 0, 0, SRCCOPY);
-    });
-    Guarded([] { GdiFlush(); });  // the copy is in the bits before they are saved
-    Guarded([&] {
-        if (screen)
-            ReleaseDC(desktop, screen);
-    });
+    HWND desktop = GetDesktopWindow();
+    HDC screen = GetDC(desktop);
+    if (form.Pic_1.dc && screen)
+        BitBlt(form.Pic_1.dc, 0, 0, form.Pic_1.width, form.Pic_1.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();  // the copy is in the bits before they are saved
+    if (screen)
+        ReleaseDC(desktop, screen);
 
     Guarded([] {
         const std::wstring folder = UserFolder(FOLDERID_LocalAppData, true);
@@ -232,17 +218,15 @@ void Form_Load()
             form.SnapshotFile = folder + L"\\" + kSnapshotFileName;
     });
     Guarded([] { SavePicture(form.Pic_1, form.SnapshotFile); });
-    Guarded([] { form.RendererPath = InFolder(ProgramFolder(), kRendererFile); });
+    Guarded([] { form.RendererPath = RendererProgramPath(); });
     Guarded([] {
         form.rendererStartTime = GetTickCount64();
         // Without a place for the picture there is nothing to show.
         if (!form.SnapshotFile.empty())
             form.rendererProcess = StartProgram(form.RendererPath, L"\"" + form.SnapshotFile + L"\"", SW_SHOWNORMAL);
     });
-    Guarded([] {
-        StartShowMusic(form.timers);
-        ApplyTimers();
-    });
+    StartShowMusic(form.timers);
+    ApplyTimers();
 }
 
 // True while the renderer we started may still open its window: it has not
@@ -283,15 +267,13 @@ LRESULT CALLBACK ShowFormProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     switch (message) {
     case WM_TIMER:
-        Guarded([&] {
-            if (wParam == kTimer3)
-                Timer3_Timer();
-            else if (wParam == kTimer2)
-                Timer2_Timer();
-            else if (wParam == kTimer1)
-                Timer1_Timer();
-        });
-        Guarded([] { ApplyTimers(); });
+        if (wParam == kTimer3)
+            Timer3_Timer();
+        else if (wParam == kTimer2)
+            Timer2_Timer();
+        else if (wParam == kTimer1)
+            Timer1_Timer();
+        ApplyTimers();
         return 0;
     case WM_CLOSE:
     case WM_QUERYENDSESSION:
@@ -308,8 +290,17 @@ LRESULT CALLBACK ShowFormProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-void LoadShowForm()
+std::string RendererProgramPath()
 {
+    return InFolder(ProgramFolder(), kRendererFile);
+}
+
+void LoadShowForm(bool hidePointer)
+{
+    if (hidePointer) {
+        form.pointerHidden = true;
+        form.hiddenCursorCount = ShowCursor(FALSE);
+    }
     BgmUsePlatform(BgmWinmm());
 
     WNDCLASSA formClass = {};

@@ -8,7 +8,7 @@
 // unload when its window goes, which happens when the host is destroyed.
 // Does not: animate, read settings, start the renderer, handle input, report
 // errors (a bad host handle simply gives a form of no size).
-#include "launcher/preview/preview_form.h"
+#include "launcher/preview/preview_win.h"
 
 #include <windows.h>
 
@@ -16,8 +16,9 @@
 #include <cstdlib>
 
 #include "launcher/resources/resource_ids.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
+#include "launcher/ui/paint_win.h"
 
 namespace {
 
@@ -65,12 +66,7 @@ void PaintContent(HDC dc, const RECT& client)
         if (r.right > r.left && r.bottom > r.top)
             FillRect(dc, &r, black);
 
-    HDC pictureDc = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(pictureDc, image.picture);
-    BitBlt(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, pictureDc, 0, 0,
-           SRCCOPY);
-    SelectObject(pictureDc, old);
-    DeleteDC(pictureDc);
+    DrawPicture(dc, image.picture, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
 }
 
 // The form's unload handler. The form is going already; the close request
@@ -85,22 +81,13 @@ LRESULT CALLBACK FormProc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
     case WM_ERASEBKGND:
-        return 1;  // PaintContent covers every pixel
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        RECT client;
-        GetClientRect(window, &client);
-        PaintContent(dc, client);
-        EndPaint(window, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT: {
-        RECT client;
-        GetClientRect(window, &client);
-        PaintContent(reinterpret_cast<HDC>(wp), client);
-        return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        return PaintMessage(window, msg, wp, [&](HDC dc) {
+            RECT client;
+            GetClientRect(window, &client);
+            PaintContent(dc, client);
+        });
     case WM_DESTROY:
         if (window == form.window)
             Form_Unload();

@@ -1,5 +1,6 @@
-// Reading the screensaver command line: the argument text, the mode letter,
-// the preview host and the mode that start-up picks from them. Portable.
+// Reading the screensaver command line's arguments (common/command_line.h
+// takes them off the whole line): the mode letter, the preview host and the
+// mode that start-up picks from them. Portable.
 //
 //   command-line text          mode
 //   /s  -S  /sx  xs            show, pointer hidden     (second character S)
@@ -12,8 +13,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "common/command_line.h"  // ArgumentsOf
 
 // The second character of the command-line text, upper-cased; empty when the
 // text is shorter than two characters. The first character (the switch's "/"

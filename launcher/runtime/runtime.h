@@ -1,19 +1,22 @@
 // The launcher's runtime facilities that are plain computation: number <-> text
 // conversions with the launcher's own rules, and "continue on error".
 // Portable: no <windows.h>. The Win32 side of the runtime (forms, the message
-// loop, ending, starting programs) lives in launcher/startup/toolkit_win.h.
+// loop, ending, starting programs) lives in launcher/runtime/toolkit_win.h.
 //
 // Continue on error, as realised here: a conversion that the launcher's rules
-// call an error throws RuntimeError; a step that may fail is wrapped in
-// Guarded(), which swallows any exception so that the next step still runs.
-// Nothing therefore escapes into a window procedure. The non-throwing forms
-// (std::optional) are there for callers that prefer to test.
+// call an error throws RuntimeError; a step that may throw (a conversion, a
+// platform callback, an allocation) is wrapped in Guarded(), which swallows
+// the exception, after a one-line trace of where and why, so that the next
+// step still runs. Nothing therefore escapes into a window procedure. A step
+// that cannot throw (plain platform calls) is not wrapped. The non-throwing
+// forms (std::optional) are there for callers that prefer to test.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <source_location>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -21,6 +24,9 @@
 
 // Stored window layouts measure in twips.
 inline constexpr int kTwipsPerPixel = 15;
+
+// Result of the last platform call that stores one; read right after that call.
+extern int32_t LastResult;
 
 // A failing runtime step: code 6 is an overflow, 13 a text that is not a number.
 class RuntimeError : public std::runtime_error {
@@ -33,17 +39,30 @@ private:
     Code code_;
 };
 
-// Runs one step under continue-on-error: any exception it throws is dropped.
-// Returns true when the step ran to its end.
+// Where swallowed failures are reported, one line each. Nothing is reported
+// until a trace is set: WinMain sets OutputDebugStringA, which a debugger or
+// DebugView shows; tests may set their own; nullptr stops the reports.
+using FailureTrace = void (*)(const char* line);
+void SetFailureTrace(FailureTrace trace);
+
+// Reports one swallowed failure as "Brinefold.scr: <file>:<line>: <why>".
+void TraceFailure(const std::source_location& where, const char* why) noexcept;
+
+// Runs one step under continue-on-error: an exception it throws is reported
+// (TraceFailure, at the caller's place) and dropped. Returns true when the
+// step ran to its end.
 template <class Step>
-bool Guarded(Step&& step) noexcept
+bool Guarded(Step&& step, const std::source_location& where = std::source_location::current()) noexcept
 {
     try {
         step();
         return true;
+    } catch (const std::exception& e) {
+        TraceFailure(where, e.what());
     } catch (...) {
-        return false;
+        TraceFailure(where, "an exception of no standard type");
     }
+    return false;
 }
 
 // --- characters of narrow texts ---------------------------------------------
@@ -96,9 +115,6 @@ double LeadingNumber(std::string_view text);
 // (empty, trailing garbage, a lone sign) gives std::nullopt; so does a number
 // too large for a double.
 std::optional<double> WholeNumber(std::string_view text);
-
-// The numeric test: true when WholeNumber would succeed.
-bool IsNumeric(std::string_view text);
 
 // The same, throwing RuntimeError (TypeMismatch or Overflow) on failure.
 double NumberOf(std::string_view text);

@@ -1,12 +1,44 @@
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #ifdef _WIN32
 // kernel32; declared here so that this portable file needs no <windows.h>.
 extern "C" __declspec(dllimport) int __stdcall IsDBCSLeadByte(unsigned char TestChar);
 #endif
+
+int32_t LastResult = 0;
+
+namespace {
+
+FailureTrace failureTrace = nullptr;
+
+}  // namespace
+
+void SetFailureTrace(FailureTrace trace)
+{
+    failureTrace = trace;
+}
+
+void TraceFailure(const std::source_location& where, const char* why) noexcept
+{
+    if (!failureTrace)
+        return;
+    // A fixed buffer: reporting a failure (an allocation, say) must not fail.
+    char line[512];
+    const int n = std::snprintf(line, sizeof line - 1, "Brinefold.scr: %s:%u: %s", where.file_name(),
+                                static_cast<unsigned>(where.line()), why);
+    const size_t length = n < 0 ? 0 : std::min(static_cast<size_t>(n), sizeof line - 2);
+    for (size_t i = 0; i < length; ++i)
+        if (line[i] == '\n' || line[i] == '\r')
+            line[i] = ' ';  // one line, whatever the reason's text holds
+    line[length] = '\n';
+    line[length + 1] = '\0';
+    failureTrace(line);
+}
 
 bool IsAnsiLeadByte(unsigned char c)
 {
@@ -226,11 +258,6 @@ std::optional<double> WholeNumber(std::string_view text)
     if (ScanWhole(text, value) != Scan::Number)
         return std::nullopt;
     return value;
-}
-
-bool IsNumeric(std::string_view text)
-{
-    return WholeNumber(text).has_value();
 }
 
 double NumberOf(std::string_view text)

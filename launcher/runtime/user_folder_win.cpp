@@ -1,4 +1,4 @@
-#include "launcher/startup/user_folder_win.h"
+#include "launcher/runtime/user_folder_win.h"
 
 #include <sddl.h>
 

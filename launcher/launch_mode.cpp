@@ -1,6 +1,6 @@
-#include "launcher/startup/command_line.h"
+#include "launcher/launch_mode.h"
 
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
 
 std::string ModeLetter(std::string_view commandText)
 {

@@ -6,5 +6,5 @@
 
 // Embeds the preview form in the host window and shows it; returns once it is
 // shown. The program lives on while the form is loaded (FormLoaded /
-// FormUnloaded, launcher/startup/toolkit_win.h).
+// FormUnloaded, launcher/runtime/toolkit_win.h).
 void ShowPreview(int32_t host);

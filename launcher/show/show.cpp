@@ -1,10 +1,10 @@
-#include "launcher/show/show_core.h"
+#include "launcher/show/show.h"
 
 #include <limits>
 
 #include "launcher/music/bgm.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/runtime.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/settings/settings.h"
 
 std::string MusicFileType(const std::string& file)
 {
@@ -23,10 +23,10 @@ std::string MusicFileType(const std::string& file)
 
 void StartShowMusic(ShowTimers& timers)
 {
-    if (BgmKind == 1) {
+    if (BgmKind == MusicKind::Cd) {
         Guarded([] { CdOpen(); });
         timers.timer2 = true;  // the first check, 200 ms on, starts the disc
-    } else if (BgmKind == 2) {
+    } else if (BgmKind == MusicKind::File) {
         std::string type;
         Guarded([&] { type = MusicFileType(BgmFile); });
         if (type == "WAV")
@@ -56,7 +56,7 @@ void StopShowMusic(ShowTimers& timers)
         timers.timer2 = false;
         Guarded([] { CdStop(); });
     }
-    if (BgmKind == 2) {
+    if (BgmKind == MusicKind::File) {
         std::string type;
         Guarded([&] { type = MusicFileType(BgmFile); });
         if (type == "WAV")

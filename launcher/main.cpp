@@ -2,16 +2,16 @@
 // forms from the command line; WinMain then keeps the program alive while a
 // form is loaded.
 
+#include "common/command_line.h"
 #include "common/system_libraries_win.h"
-#include "launcher/dialog/settings_dialog.h"
-#include "launcher/preview/preview_form.h"
+#include "launcher/dialog/settings_dialog_win.h"
+#include "launcher/launch_mode.h"
+#include "launcher/preview/preview_win.h"
+#include "launcher/runtime/paths_win.h"
+#include "launcher/runtime/runtime.h"
+#include "launcher/runtime/toolkit_win.h"
 #include "launcher/settings/settings.h"
-#include "launcher/show/show_form.h"
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/brinefold_b_win.h"
-#include "launcher/startup/command_line.h"
-#include "launcher/startup/runtime.h"
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/show/show_win.h"
 
 #include <windows.h>
 
@@ -20,30 +20,29 @@ namespace {
 constexpr wchar_t kRendererMissing[] = L"Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 
 // Each step runs under continue-on-error: a step that fails is skipped and
-// the next one runs. The order is part of the behaviour (the renderer check
+// the next one runs (the window search cannot fail that way). The order is part of the behaviour (the renderer check
 // comes before the dialog, the preview skips everything else).
 void Main()
 {
-    const std::string commandText = CommandLineText();
+    const std::string commandText = ArgumentsOf(GetCommandLineA());
     const LaunchMode mode = ModeOf(commandText);
 
     // A show or a settings dialog already open: leave quietly. No lock: two
     // launchers started in the same instant can both pass.
-    Guarded([] {
-        if (FindWindowA(nullptr, kShowCaption) || FindWindowA(nullptr, kDialogCaption))
-            End();
-    });
+    if (FindWindowA(nullptr, kShowCaption) || FindWindowW(nullptr, kDialogCaption))
+        End();
 
     if (mode == LaunchMode::Preview) {
-        Guarded([&] { PreviewHost = ReadPreviewHost(commandText); });
-        Guarded([] { ShowPreview(PreviewHost); });
+        int32_t host = 0;
+        Guarded([&] { host = ReadPreviewHost(commandText); });
+        Guarded([&] { ShowPreview(host); });
         return;
     }
 
     Guarded([] { LoadSettings(); });
 
     Guarded([] {
-        if (!FileExists(InFolder(ProgramFolder(), kRendererFile))) {
+        if (!FileExists(RendererProgramPath())) {
             // The only message the launcher ever shows; wide so that it reads
             // right on any system locale.
             MsgBox(kRendererMissing);
@@ -58,10 +57,7 @@ void Main()
     if (mode == LaunchMode::None)
         End();
 
-    if (mode == LaunchMode::ShowHidingPointer)
-        Guarded([] { HiddenCursorCount = ShowCursor(FALSE); });
-
-    Guarded([] { LoadShowForm(); });
+    Guarded([&] { LoadShowForm(mode == LaunchMode::ShowHidingPointer); });
 }
 
 }  // namespace
@@ -69,6 +65,7 @@ void Main()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     BindFromSystemFolder({&BF_DELAY_IMPORT(winmm), &BF_DELAY_IMPORT(msimg32)});
+    SetFailureTrace([](const char* line) { OutputDebugStringA(line); });
     Main();
     RunMessageLoop();
     return 0;

@@ -1,7 +1,5 @@
-#include "launcher/startup/toolkit_win.h"
+#include "launcher/runtime/toolkit_win.h"
 
-#include "launcher/startup/brinefold_b.h"
-#include "launcher/startup/command_line.h"
 #include "launcher/ui/text_win.h"
 
 #include <algorithm>
@@ -45,31 +43,6 @@ void RunMessageLoop()
 void End()
 {
     ExitProcess(0);
-}
-
-std::string CommandLineText()
-{
-    return ArgumentsOf(GetCommandLineA());
-}
-
-std::string ProgramFolder()
-{
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0)
-            return std::string();
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);  // cut off: try a larger buffer
-    }
-    std::string folder = FolderOf(path);
-    // A drive root keeps its "\" ("C:\Brinefold.scr" -> "C:\").
-    if (!folder.empty() && folder.back() == ':' && path.size() > folder.size() && path[folder.size()] == '\\')
-        folder += '\\';
-    return folder;
 }
 
 HANDLE StartProgram(const std::string& path, const std::wstring& arguments, int windowStyle)

@@ -2,10 +2,9 @@
 // from their runtime beyond plain computation (that part is runtime.h).
 //
 // Does: form lifetime (the program lives while a form is loaded), the message
-// loop, ending at once, the command-line text, the program's folder,
-// starting a program, the one message box.
-// Does not: draw, keep timers or pictures -- each form does that itself with
-// plain Win32 (SetTimer on its window, its own off-screen bitmap).
+// loop, ending at once, starting a program, the one message box.
+// Does not: draw (launcher/ui/ does), keep timers or pictures -- each form
+// keeps its own (SetTimer on its window, its own off-screen bitmap).
 //
 // Form lifetime: a form calls FormLoaded(hwnd) once its window exists and
 // FormUnloaded(hwnd) when it is unloaded (typically from WM_DESTROY). WinMain
@@ -35,14 +34,6 @@ void RunMessageLoop();
 // Ends the program at once: no further handler runs, open forms are not
 // asked (ExitProcess(0)).
 [[noreturn]] void End();
-
-// The arguments after the program's path, as the platform hands them
-// ("/s", "/p 1234", "/c:1234", or "").
-std::string CommandLineText();
-
-// The folder of the running program, without a trailing "\" except for a
-// drive root ("C:\").
-std::string ProgramFolder();
 
 // Starts a program as a new process with the given show style (1: shown
 // normally, with the focus), without waiting for it; `arguments` follow its

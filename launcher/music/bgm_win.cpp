@@ -1,6 +1,6 @@
 // winmm for Brinefold_BGM: each operation is one narrow (code page) call.
 // Does not interpret any reply; that is the module's business.
-#include "launcher/music/bgm_winmm.h"
+#include "launcher/music/bgm_win.h"
 
 #include <windows.h>
 #include <mmsystem.h>

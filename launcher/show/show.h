@@ -1,10 +1,10 @@
 // The show form's portable half: what its handlers decide (which music, which
 // timer runs, what is stopped at the end) and the bytes of the snapshot file.
-// The Win32 half (launcher/show/show_form.cpp) owns the window, the timers,
+// The Win32 half (launcher/show/show_win.cpp) owns the window, the timers,
 // the screen copy and the file; after each handler it makes the real timers
 // follow ShowTimers.
 //
-// Reads BgmKind and BgmFile (launcher/startup/brinefold_b.h); plays through
+// Reads BgmKind and BgmFile (launcher/settings/settings.h); plays through
 // Brinefold_BGM (launcher/music/bgm.h). Portable: no <windows.h>.
 #pragma once
 
@@ -31,9 +31,12 @@ struct ShowTimers {
 // counts as one and is left as it is.
 std::string MusicFileType(const std::string& file);
 
-// Form_Load's music step, by BgmKind: 1 opens the CD and enables Timer2; 2
-// plays a WAV or an MP3 file (enabling Timer1 for MP3) by MusicFileType;
-// anything else plays nothing.
+// The music steps guard each music call (continue on error), so none of them
+// throws: the show form calls them unguarded.
+
+// Form_Load's music step, by BgmKind: a CD is opened and Timer2 enabled; a
+// music file is played as WAV or MP3 (enabling Timer1 for MP3) by
+// MusicFileType; anything else plays nothing.
 void StartShowMusic(ShowTimers& timers);
 
 // Timer2_Timer: one CD check; the CD timer then runs only while the checks
@@ -44,7 +47,7 @@ void CdCheck(ShowTimers& timers);
 void Mp3Check();
 
 // Form_QueryUnload's music steps: stops the CD only while its check still
-// runs, and the WAV or MP3 file of kind 2. Each step runs even if an earlier
+// runs, and the WAV or MP3 music file. Each step runs even if an earlier
 // one failed.
 void StopShowMusic(ShowTimers& timers);
 
