@@ -17,6 +17,7 @@
 #include <string>
 
 #include "common/command_line.h"
+#include "common/contract.h"
 #include "common/system_libraries_win.h"
 #include "renderer/monitor_covers_win.h"
 #include "renderer/scene.h"
@@ -26,7 +27,6 @@
 namespace {
 
 const char kClassName[] = "OpenGL";
-const char kWindowTitle[] = "Brinefold_VC";
 
 HINSTANCE moduleHandle = nullptr;
 HWND windowHandle = nullptr;
@@ -244,7 +244,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         floorSnapshotPath = snapshot.c_str();
     }
     InitRippleSettings();
-    if (!OpenRendererWindow(kWindowTitle, 1024, 768, 32)) {
+    if (!OpenRendererWindow(kRendererWindowTitle, 1024, 768, 32)) {
         return 0;
     }
     InitWaterGrid();

@@ -15,8 +15,6 @@
 // The row converters move whole words and name their bytes from the low end.
 static_assert(std::endian::native == std::endian::little);
 
-const char SnapshotPath[] = "c:\\velkor\\Brinefold.bmp";
-
 const char kDibOpenFailedFormat[] = "Failed to open DIB file %s.\n";
 const char kDibUnknownFormat[] = "Unknown DIB file format.";
 const char kDibOutOfMemory[] = "Out of memory.";
@@ -25,9 +23,6 @@ const char kDibCaption[] = "Error";
 
 namespace {
 
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr size_t kFileHeaderSize = 14;
 constexpr uint64_t kLargestSide = 16384;  // pixels, either way
 
 // Compression values of the information header.
@@ -239,7 +234,7 @@ DibStatus DecodeRle(const DibLayout& l, uint8_t* rgb) {
 
 uint16_t CountDibColors(const uint8_t* header) {
     uint16_t bitCount;
-    if (Le32(header) == kCoreHeaderSize) {
+    if (Le32(header) == kBmpCoreHeaderBytes) {
         bitCount = Le16(header + 10);
     } else {
         const uint32_t colorsUsed = Le32(header + 32);
@@ -283,19 +278,19 @@ struct DibHeader {
 
 // The header after the file header, or at the start of a bare DIB.
 DibStatus ReadDibHeader(const uint8_t* file, size_t size, bool signature, DibHeader& d) {
-    d.at = signature ? kFileHeaderSize : 0;
+    d.at = signature ? kBmpFileHeaderBytes : 0;
     if (size < d.at + 4) {
         return DibStatus::UnknownFormat;
     }
     const uint8_t* h = file + d.at;
     d.size = Le32(h);
-    if (d.size != kCoreHeaderSize && d.size != kInfoHeaderSize) {
+    if (d.size != kBmpCoreHeaderBytes && d.size != kBmpInfoHeaderBytes) {
         return DibStatus::UnknownFormat;
     }
     if (size - d.at < d.size) {
         return DibStatus::ConversionError;
     }
-    d.core = d.size == kCoreHeaderSize;
+    d.core = d.size == kBmpCoreHeaderBytes;
     if (d.core) {  // unsigned 16-bit sizes; always bottom-up
         d.width = Le16(h + 4);
         d.height = Le16(h + 6);

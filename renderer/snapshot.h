@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "common/contract.h"  // SnapshotPath, the fixed path
+
 // Allocated with malloc by the reader; the caller frees pixels, then the record.
 struct RgbImage {
     int32_t width;
@@ -18,7 +20,6 @@ struct RgbImage {
 
 // Paths are UTF-8 on every platform (the Windows reader opens them through
 // the wide file calls), so a snapshot in any user's folder can be read.
-extern const char SnapshotPath[];  // "c:\\velkor\\Brinefold.bmp"
 
 // No image (nullptr) and no message when the file cannot be opened at all.
 RgbImage* LoadSnapshotImage(const char* path);

@@ -1,8 +1,8 @@
 // The show form's portable half: what its handlers decide (which music, which
-// timer runs, what is stopped at the end) and the bytes of the snapshot file.
-// The Win32 half (launcher/show/show_win.cpp) owns the window, the timers,
-// the screen copy and the file; after each handler it makes the real timers
-// follow ShowTimers.
+// timer runs, what is stopped at the end). The Win32 half
+// (launcher/show/show_win.cpp) owns the window, the timers, the screen copy
+// and the snapshot file (its bytes: common/snapshot_file.h); after each
+// handler it makes the real timers follow ShowTimers.
 //
 // Reads BgmKind and BgmFile (launcher/settings/settings.h); plays through
 // Brinefold_BGM (launcher/music/bgm.h). Portable: no <windows.h>.
@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 // Timer intervals of the show form, in milliseconds.
 inline constexpr unsigned kMp3CheckInterval = 1000;     // Timer1
@@ -50,18 +49,3 @@ void Mp3Check();
 // runs, and the WAV or MP3 music file. Each step runs even if an earlier
 // one failed.
 void StopShowMusic(ShowTimers& timers);
-
-// --- the snapshot file ------------------------------------------------------
-//
-// A Windows bitmap of 24 bits per pixel with the 40-byte information header,
-// bottom row first, rows padded to four bytes: the layout of a bottom-up
-// 24-bit DIB section, so the picture's bits are written as they are.
-
-inline constexpr size_t kSnapshotHeaderBytes = 14 + 40;
-
-// Bytes of one stored row of a picture this wide.
-size_t SnapshotRowBytes(int32_t width);
-
-// The file and information headers for a width x height picture; empty when
-// the size is not positive or the file would not fit its 32-bit size field.
-std::vector<uint8_t> SnapshotFileHeader(int32_t width, int32_t height);

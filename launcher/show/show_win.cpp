@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "common/contract.h"
+#include "common/snapshot_file.h"
 #include "launcher/music/bgm.h"
 #include "launcher/music/bgm_win.h"
 #include "launcher/runtime/paths.h"
@@ -23,13 +25,12 @@
 #include "launcher/runtime/toolkit_win.h"
 #include "launcher/runtime/user_folder_win.h"
 #include "launcher/show/show.h"
+#include "launcher/ui/text_win.h"
 
 namespace {
 
 constexpr char kFormClass[] = "Brinefold_S";
-constexpr char kRendererCaption[] = "Brinefold_VC";  // the renderer's window, watched
 constexpr char kRendererFile[] = "Brinefold.dll";
-constexpr wchar_t kSnapshotFileName[] = L"Brinefold.bmp";
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
 constexpr UINT_PTR kTimer3 = 3;
@@ -177,7 +178,7 @@ bool RendererDoneWithSnapshot()
 {
     if (!form.rendererProcess || WaitForSingleObject(form.rendererProcess, 0) == WAIT_OBJECT_0)
         return true;
-    return form.rendererWindowSeen && !FindWindowA(nullptr, kRendererCaption);
+    return form.rendererWindowSeen && !FindWindowA(nullptr, kRendererWindowTitle);
 }
 
 [[noreturn]] void Form_QueryUnload()
@@ -215,7 +216,7 @@ void Form_Load()
     Guarded([] {
         const std::wstring folder = UserFolder(FOLDERID_LocalAppData, true);
         if (!folder.empty())
-            form.SnapshotFile = folder + L"\\" + kSnapshotFileName;
+            form.SnapshotFile = folder + L"\\" + FromAnsi(kSnapshotFileName);
     });
     Guarded([] { SavePicture(form.Pic_1, form.SnapshotFile); });
     Guarded([] { form.RendererPath = RendererProgramPath(); });
@@ -242,7 +243,7 @@ bool RendererStarting()
 
 void Timer3_Timer()
 {
-    if (FindWindowA(nullptr, kRendererCaption) != nullptr) {
+    if (FindWindowA(nullptr, kRendererWindowTitle) != nullptr) {
         form.rendererWindowSeen = true;
         return;
     }

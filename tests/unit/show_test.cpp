@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "launcher/music/bgm.h"
+#include "common/snapshot_file.h"
 #include "launcher/show/show.h"
 #include "launcher/settings/settings.h"
 #include "renderer/snapshot_decode.h"
