@@ -23,7 +23,10 @@ const char* const kGetimagePrograms[] = {"xscreensaver-getimage",
                                          "/usr/libexec/xscreensaver/xscreensaver-getimage"};
 constexpr int kGetimageSeconds = 10;
 
-std::vector<uint8_t> SnapshotOf(Display* display, Drawable drawable, unsigned width, unsigned height) {
+// The colours' places come from the visual: an image of a pixmap (which has
+// none) carries no masks of its own.
+std::vector<uint8_t> SnapshotOf(Display* display, Drawable drawable, const XWindowAttributes& like) {
+    const unsigned width = static_cast<unsigned>(like.width), height = static_cast<unsigned>(like.height);
     XImage* image = XGetImage(display, drawable, 0, 0, width, height, AllPlanes, ZPixmap);
     if (image == nullptr) return {};
     ScreenPixels pixels;
@@ -32,9 +35,9 @@ std::vector<uint8_t> SnapshotOf(Display* display, Drawable drawable, unsigned wi
     pixels.bytesPerLine = image->bytes_per_line;
     pixels.bitsPerPixel = image->bits_per_pixel;
     pixels.mostSignificantFirst = image->byte_order == MSBFirst;
-    pixels.redMask = static_cast<uint32_t>(image->red_mask);
-    pixels.greenMask = static_cast<uint32_t>(image->green_mask);
-    pixels.blueMask = static_cast<uint32_t>(image->blue_mask);
+    pixels.redMask = static_cast<uint32_t>(like.visual->red_mask);
+    pixels.greenMask = static_cast<uint32_t>(like.visual->green_mask);
+    pixels.blueMask = static_cast<uint32_t>(like.visual->blue_mask);
     pixels.data = reinterpret_cast<const uint8_t*>(image->data);
     std::vector<uint8_t> file = SnapshotFromScreen(pixels);
     XDestroyImage(image);
@@ -61,16 +64,20 @@ pid_t StartGetimage(Window window, Pixmap pixmap) {
 }
 
 // True when the helper ended by itself with status 0 in time; otherwise it
-// is stopped (and reaped) here.
+// is stopped (and reaped) here, and stderr says why.
 bool WaitForGetimage(pid_t pid, const volatile sig_atomic_t& quit) {
     const timespec pause = {0, 20'000'000};
     for (int k = 0; k < kGetimageSeconds * 50 && !quit; ++k) {
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (done < 0) return false;
+        if (done == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+        if (done == pid || done < 0) {
+            std::fprintf(stderr, "brinefold: xscreensaver-getimage failed (status %d)\n", status);
+            return false;
+        }
         nanosleep(&pause, nullptr);
     }
+    if (!quit) std::fprintf(stderr, "brinefold: xscreensaver-getimage took too long\n");
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     return false;
@@ -82,8 +89,7 @@ std::vector<uint8_t> GrabRootWindow(Display* display) {
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, root, &attributes)) return {};
-    return SnapshotOf(display, root, static_cast<unsigned>(attributes.width),
-                      static_cast<unsigned>(attributes.height));
+    return SnapshotOf(display, root, attributes);
 }
 
 std::vector<uint8_t> GrabFromXscreensaver(Display* display, Window window, const volatile sig_atomic_t& quit) {
@@ -98,8 +104,9 @@ std::vector<uint8_t> GrabFromXscreensaver(Display* display, Window window, const
     XSync(display, False);
     std::vector<uint8_t> file;
     const pid_t helper = StartGetimage(window, pixmap);
+    if (helper == 0) std::fprintf(stderr, "brinefold: xscreensaver-getimage cannot be started\n");
     if (helper != 0 && WaitForGetimage(helper, quit)) {
-        file = SnapshotOf(display, pixmap, width, height);
+        file = SnapshotOf(display, pixmap, attributes);
     }
     XFreePixmap(display, pixmap);
     return file;
