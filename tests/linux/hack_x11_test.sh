@@ -20,18 +20,6 @@ trap stop_started EXIT
 start_xvfb "$out"
 paint_desktop "$out"
 
-# Tinted: red and green scaled by 0.2 leave nothing near the desktop's 240.
-tinted_halves() { # image geometry-of-left-half geometry-of-right-half label
-  local reds greens bright
-  reds=$(count "$1" "$2" 'r > g + 0.08 && r > 0.1')
-  greens=$(count "$1" "$3" 'g > r + 0.08 && g > 0.1')
-  bright=$(count "$1" "$2" 'max(r, g) > 0.85')
-  echo "$4: red-ish left $reds, green-ish right $greens, bright $bright"
-  ((reds > 1500)) || fail "$4: the red half of the desktop is not on the left"
-  ((greens > 1500)) || fail "$4: the green half of the desktop is not on the right"
-  ((bright < 100)) || fail "$4: the floor is not tinted"
-}
-
 # --- 1. own window, Escape -------------------------------------------------
 echo "not music" >"$out/not-music.mp3"
 "$hack" -window -fps -music "$out/not-music.mp3" 2>"$out/own.log" &
@@ -39,20 +27,22 @@ pid=$!
 started_pids+=("$pid")
 wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' | head -1) ||
   fail "no window titled Brinefold"
-sleep 1.5
-import -window root "$out/own-a.png"
+shoot_until "$out/own-a.png" 20 tinted_desktop 1024x768+0+0 "own window" ||
+  fail "own window: not the desktop under the tinted water"
+# The frame rate, yellow, in the lower left corner once a second has passed.
+fps_text() {
+  local yellow
+  yellow=$(count "$1" 160x50+0+718 'r > 0.7 && g > 0.7 && b < 0.3')
+  echo "own window: yellow text pixels $yellow"
+  ((yellow > 40))
+}
 sleep 0.5
-import -window root "$out/own-b.png"
+shoot_until "$out/own-b.png" 10 fps_text || fail "no -fps text in the lower left corner"
 for f in a b; do convert "$out/own-$f.png" -sample 256x192 "$out/small-$f.png"; done
-tinted_halves "$out/small-a.png" 128x150+0+0 128x150+128+0 "own window"
 moved=$(compare -metric AE -fuzz 3% "$out/small-a.png" "$out/small-b.png" null: 2>&1 || true)
+rm -f "$out"/small-?.png
 echo "own window: changed $moved of 49152"
 ((${moved%%.*} > 300)) || fail "the picture did not change between frames"
-# The frame rate, yellow, in the lower left corner (full-size shot).
-yellow=$(count "$out/own-b.png" 160x50+0+718 'r > 0.7 && g > 0.7 && b < 0.3')
-echo "own window: yellow text pixels $yellow"
-((yellow > 40)) || fail "no -fps text in the lower left corner"
-rm -f "$out"/small-?.png
 
 xdotool windowfocus --sync "$wid" key Escape
 wait_end "$pid" 3 || fail "Escape did not end the hack"
@@ -67,15 +57,16 @@ convert -size 640x480 xc:'rgb(240,240,40)' -fill 'rgb(40,40,240)' -draw 'rectang
 pid=$!
 started_pids+=("$pid")
 timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' >/dev/null || fail "no window with -image"
-sleep 1.5
-import -window root "$out/image.png"
-convert "$out/image.png" -sample 256x192 "$out/small.png"
-blues=$(count "$out/small.png" 256x60+0+0 'b > r + 0.15 && b > g + 0.15')
-desktop=$(count "$out/small.png" 256x150+0+0 'abs(r - g) > 0.08')
-echo "-image: blue-ish top $blues, red or green $desktop"
-((blues > 1500)) || fail "the -image picture is not the floor"
-((desktop < 200)) || fail "the desktop shows through instead of the -image picture"
-rm -f "$out/small.png"
+image_floor() {
+  convert "$1" -sample 256x192 "$out/small.png"
+  local blues desktop
+  blues=$(count "$out/small.png" 256x60+0+0 'b > r + 0.15 && b > g + 0.15')
+  desktop=$(count "$out/small.png" 256x150+0+0 'abs(r - g) > 0.08')
+  rm -f "$out/small.png"
+  echo "-image: blue-ish top $blues, red or green $desktop"
+  ((blues > 1500 && desktop < 200))
+}
+shoot_until "$out/image.png" 20 image_floor || fail "the -image picture is not the floor"
 kill -TERM "$pid"
 wait_end "$pid" 3 || fail "SIGTERM did not end the hack"
 ((ended_code == 0)) || fail "exit code $ended_code after SIGTERM"
@@ -92,21 +83,15 @@ host=$(xwininfo -children -id "$shell" | awk '/child:$/ { getline; print $1 }')
 "$hack" -window-id "$host" &
 pid=$!
 started_pids+=("$pid")
-sleep 2
-import -window root "$out/given-a.png"
-# The desktop grabbed at start holds the host's own picture at its place:
-# look at the floor's left and right parts inside the host only.
-convert "$out/given-a.png" -crop 320x240+0+0 +repage "$out/small.png"
-tinted_halves "$out/small.png" 160x150+0+0 160x150+160+0 "given window"
+# Inside the host only: the hack must not draw beyond it.
+shoot_until "$out/given-a.png" 20 tinted_desktop 320x240+0+0 "given window" ||
+  fail "given window: not the desktop under the tinted water"
 outside=$(count "$out/given-a.png" 300x200+500+400 'abs(r - 0.16) < 0.05 && g > 0.9')
 ((outside > 50000)) || fail "the hack drew outside the given window"
 
 xdotool windowsize "$shell" 640 480
-sleep 2
-import -window root "$out/given-b.png"
-convert "$out/given-b.png" -crop 640x480+0+0 +repage "$out/small.png"
-tinted_halves "$out/small.png" 320x300+0+0 320x300+320+0 "given window after resize"
-rm -f "$out/small.png"
+shoot_until "$out/given-b.png" 20 tinted_desktop 640x480+0+0 "given window after resize" ||
+  fail "given window: the picture did not follow the resize"
 
 kill "$host_pid"
 wait_end "$pid" 5 || fail "the hack did not end with its host window"

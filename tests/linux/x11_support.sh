@@ -58,3 +58,35 @@ wait_end() {
   ended_code=0
   wait "$pid" || ended_code=$?
 }
+
+# Screenshots of the whole screen into FILE until CHECK FILE passes, for at
+# most SECONDS: how soon a show is up depends on the machine's load, what it
+# must show does not. False when it never passes (CHECK said why).
+shoot_until() { # file seconds check...
+  local file=$1 seconds=$2
+  shift 2
+  local deadline=$((SECONDS + seconds))
+  while true; do
+    import -window root "$file"
+    "$@" "$file" && return 0
+    ((SECONDS < deadline)) || return 1
+    sleep 0.5
+  done
+}
+
+# The desktop (left red, right green) under the tinted water, in a region of
+# a screenshot: both halves recognisable, nothing near the desktop's own 240
+# (red and green are scaled by 0.2). Sampled down for a quick count.
+tinted_desktop() { # geometry label file
+  local small=${3%.png}-small.png reds greens bright w h
+  convert "$3" -crop "$1" +repage -sample 25% "$small"
+  w=$(identify -format '%w' "$small")
+  h=$(identify -format '%h' "$small")
+  reds=$(count "$small" "$((w / 2))x$((h * 3 / 4))+0+0" 'r > g + 0.08 && r > 0.1')
+  greens=$(count "$small" "$((w / 2))x$((h * 3 / 4))+$((w / 2))+0" 'g > r + 0.08 && g > 0.1')
+  bright=$(count "$small" "${w}x$((h * 3 / 4))+0+0" 'max(r, g) > 0.85')
+  rm -f "$small"
+  echo "$2: red-ish left $reds, green-ish right $greens, bright $bright (of $((w * h * 3 / 4)))"
+  local least=$((w * h / 40))
+  ((reds > least && greens > least && bright < w * h / 500))
+}
