@@ -1,0 +1,15 @@
+// The hack's background music: one MP3 or WAV file (anything GStreamer's
+// playbin plays) on a loop, from the start of the show to its end. Music is
+// a nicety: a file that is missing or cannot be played gives silence and one
+// line on stderr, never an end of the show.
+#pragma once
+
+// Starts the file; false when it is missing or no player can be made.
+bool StartMusic(const char* path);
+
+// Called once per frame: starts the file again when it has ended, and gives
+// the music up when the player reports an error.
+void KeepMusicPlaying();
+
+// Stops and releases the player; nothing when no music plays.
+void StopMusic();

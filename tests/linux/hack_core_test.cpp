@@ -1,0 +1,197 @@
+// The Linux hack's portable core: its command line (where it draws, where
+// the floor comes from), the frame pacing and the -fps figures, and the
+// floor pictures, read back through the renderer's own bitmap reader.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <initializer_list>
+#include <vector>
+
+#include "linux/floor_picture.h"
+#include "linux/frame_clock.h"
+#include "linux/hack_options.h"
+#include "renderer/snapshot_decode.h"
+
+namespace {
+
+ParsedOptions Parse(std::initializer_list<const char*> args, const char* host = nullptr) {
+    std::vector<const char*> argv = {"brinefold"};
+    argv.insert(argv.end(), args);
+    return ParseHackOptions(static_cast<int>(argv.size()), argv.data(), host);
+}
+
+TEST(HackOptions, WhereItDrawsAndWhereTheFloorComesFrom) {
+    struct Case {
+        std::initializer_list<const char*> args;
+        const char* host;
+        HackTarget target;
+        unsigned long window;
+        FloorSource floor;
+    };
+    const Case cases[] = {
+        // By hand: a window of its own over the grabbed screen.
+        {{}, nullptr, HackTarget::OwnWindow, 0, FloorSource::RootGrab},
+        {{"-root"}, nullptr, HackTarget::Root, 0, FloorSource::RootGrab},
+        {{"--root", "-window"}, nullptr, HackTarget::OwnWindow, 0, FloorSource::RootGrab},
+        {{"-window-id", "0x1a00007"}, nullptr, HackTarget::GivenWindow, 0x1a00007, FloorSource::RootGrab},
+        {{"--window-id", "4242"}, nullptr, HackTarget::GivenWindow, 4242, FloorSource::RootGrab},
+        // xscreensaver: --root and its window in the environment, its picture.
+        {{"--root"}, "0x800008", HackTarget::GivenWindow, 0x800008, FloorSource::Xscreensaver},
+        {{}, "8388616", HackTarget::GivenWindow, 8388616, FloorSource::Xscreensaver},
+        // Asked explicitly, a window beats the environment's.
+        {{"-window"}, "0x800008", HackTarget::OwnWindow, 0, FloorSource::RootGrab},
+        {{"-window-id", "0x99", "-root"}, "0x800008", HackTarget::GivenWindow, 0x99, FloorSource::RootGrab},
+        // An environment value that is no window id is no host.
+        {{"-root"}, "", HackTarget::Root, 0, FloorSource::RootGrab},
+        {{"-root"}, "window", HackTarget::Root, 0, FloorSource::RootGrab},
+        // A picture file beats any grab.
+        {{"-image", "/tmp/a.bmp", "-root"}, "0x800008", HackTarget::GivenWindow, 0x800008, FloorSource::ImageFile},
+    };
+    for (const Case& c : cases) {
+        const ParsedOptions p = Parse(c.args, c.host);
+        std::string line;
+        for (const char* a : c.args) line += std::string(a) + " ";
+        line += std::string("| host ") + (c.host ? c.host : "none");
+        ASSERT_TRUE(p.ok) << line << ": " << p.error;
+        EXPECT_EQ(p.options.target, c.target) << line;
+        if (c.target == HackTarget::GivenWindow) {
+            EXPECT_EQ(p.options.windowId, c.window) << line;
+        }
+        EXPECT_EQ(p.options.floor, c.floor) << line;
+    }
+}
+
+TEST(HackOptions, ValuesAndRefusals) {
+    const ParsedOptions all = Parse({"-delay", "0", "--fps", "-music", "/m/song.mp3", "--image", "/p/floor.bmp"});
+    ASSERT_TRUE(all.ok) << all.error;
+    EXPECT_EQ(all.options.delayMicros, 0);
+    EXPECT_TRUE(all.options.showFps);
+    EXPECT_EQ(all.options.musicFile, "/m/song.mp3");
+    EXPECT_EQ(all.options.imageFile, "/p/floor.bmp");
+
+    const ParsedOptions none = Parse({});
+    ASSERT_TRUE(none.ok);
+    // 60 water steps a second, as the Windows renderer at 60 Hz.
+    EXPECT_EQ(1'000'000 / none.options.delayMicros, 60);
+    EXPECT_FALSE(none.options.showFps);
+    EXPECT_TRUE(none.options.musicFile.empty());
+    EXPECT_TRUE(Parse({"-help"}).options.help);
+
+    for (auto args : {std::initializer_list<const char*>{"-delay"}, {"-delay", "-5"}, {"-delay", "12ms"},
+                      {"-delay", "60000001"}, {"-window-id"}, {"-window-id", "0"}, {"-window-id", "0xzz"},
+                      {"-music"}, {"-image", ""}, {"-roots"}, {"root"}}) {
+        const ParsedOptions p = Parse(args);
+        EXPECT_FALSE(p.ok) << *args.begin();
+        EXPECT_FALSE(p.error.empty());
+    }
+}
+
+TEST(FrameClock, PacingAndFigures) {
+    EXPECT_EQ(SleepAfterFrame(16666, 4000), 12666);
+    EXPECT_EQ(SleepAfterFrame(16666, 20000), 0);  // a slow frame waits no more
+    EXPECT_EQ(SleepAfterFrame(0, 5000), 0);
+    EXPECT_EQ(SleepAfterFrame(16666, -3), 16666);  // a clock that stepped back adds nothing
+
+    FpsMeter meter;
+    CountFrame(meter, 100.0, 0.004);  // starts the count only
+    for (int k = 1; k <= 30; ++k) {
+        CountFrame(meter, 100.0 + k / 30.0, 0.004);
+        if (k < 30) {
+            EXPECT_TRUE(meter.text.empty()) << k;
+        }
+    }
+    EXPECT_EQ(meter.text, "Load: 12.0%\nFPS: 30.0");
+    for (int k = 1; k <= 60; ++k) CountFrame(meter, 101.0 + k / 60.0, 0.016666);
+    EXPECT_EQ(meter.text, "Load: 100.0%\nFPS: 60.0");
+}
+
+// The picture a bitmap file holds, through the renderer's reader.
+struct Decoded {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // bottom row first
+    uint32_t At(int x, int yFromTop) const {
+        const uint8_t* p = &rgb[(static_cast<size_t>(height - 1 - yFromTop) * width + x) * 3];
+        return static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
+    }
+};
+
+Decoded Decode(const std::vector<uint8_t>& file) {
+    Decoded d;
+    RgbImage* image = ConvertDibImage(file.data(), file.size(), [](const char* text) { ADD_FAILURE() << text; });
+    if (image == nullptr) return d;
+    d.width = image->width;
+    d.height = image->height;
+    d.rgb.assign(image->pixels, image->pixels + static_cast<size_t>(d.width) * d.height * 3);
+    std::free(image->pixels);
+    std::free(image);
+    return d;
+}
+
+TEST(FloorPicture, ScreenLayoutsBecomeTheSamePicture) {
+    // 3 x 2, top row red green blue, bottom row white black grey, in the
+    // layouts X servers use; rows padded beyond the pixels.
+    const uint32_t want[2][3] = {{0xff0000, 0x00ff00, 0x0000ff}, {0xffffff, 0x000000, 0x808080}};
+    struct Layout {
+        int bits;
+        bool msb;
+        uint32_t r, g, b;
+    };
+    for (const Layout l : {Layout{32, false, 0xff0000, 0x00ff00, 0x0000ff}, Layout{32, true, 0xff0000, 0x00ff00, 0x0000ff},
+                           Layout{24, false, 0xff0000, 0x00ff00, 0x0000ff}, Layout{16, false, 0xf800, 0x07e0, 0x001f},
+                           Layout{32, false, 0x0000ff, 0x00ff00, 0xff0000}}) {
+        const int bytes = l.bits / 8, stride = 3 * bytes + 5;
+        std::vector<uint8_t> data(static_cast<size_t>(stride) * 2, 0xEE);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) {
+                const uint32_t c = want[y][x];
+                auto scale = [](uint32_t v8, uint32_t mask) {
+                    int shift = 0;
+                    while (!((mask >> shift) & 1)) ++shift;
+                    const uint32_t max = mask >> shift;
+                    return ((v8 * max + 127) / 255) << shift;
+                };
+                const uint32_t pixel = scale(c >> 16, l.r) | scale((c >> 8) & 0xff, l.g) | scale(c & 0xff, l.b);
+                for (int k = 0; k < bytes; ++k) {
+                    data[static_cast<size_t>(y * stride + x * bytes + k)] =
+                        static_cast<uint8_t>(pixel >> (8 * (l.msb ? bytes - 1 - k : k)));
+                }
+            }
+        const ScreenPixels screen{3, 2, stride, l.bits, l.msb, l.r, l.g, l.b, data.data()};
+        const Decoded d = Decode(SnapshotFromScreen(screen));
+        ASSERT_EQ(d.width, 3) << l.bits;
+        ASSERT_EQ(d.height, 2);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) {
+                // 16 bits keep 5 or 6 of the 8: grey 0x80 comes back within a step.
+                const uint32_t got = d.At(x, y), w = want[y][x];
+                for (int shift : {16, 8, 0}) {
+                    EXPECT_NEAR(static_cast<int>((got >> shift) & 0xff), static_cast<int>((w >> shift) & 0xff),
+                                l.bits == 16 ? 4 : 0)
+                        << l.bits << " bits, msb " << l.msb << ", pixel " << x << "," << y;
+                }
+            }
+    }
+
+    // Layouts that say nothing about colours give no picture.
+    uint8_t any[64] = {};
+    EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 8, false, 0xe0, 0x1c, 0x03, any}).empty());       // 8 bits
+    EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 32, false, 0xff0000, 0xff00, 0, any}).empty());  // no blue
+    EXPECT_TRUE(SnapshotFromScreen({4, 2, 8, 32, false, 0xff0000, 0xff00, 0xff, any}).empty()); // short rows
+    EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 32, false, 0xff0000, 0xff00, 0xff, nullptr}).empty());
+}
+
+TEST(FloorPicture, GeneratedFloorIsTilesAtAnySize) {
+    for (auto [w, h] : {std::pair{1024, 768}, std::pair{1, 1}, std::pair{33, 7}}) {
+        const Decoded d = Decode(GeneratedFloor(w, h));
+        ASSERT_EQ(d.width, w);
+        ASSERT_EQ(d.height, h);
+    }
+    const Decoded d = Decode(GeneratedFloor(1024, 768));
+    // 64-pixel tiles: joints on every 64th row and column, tile between.
+    EXPECT_EQ(d.At(0, 10), d.At(64, 500));
+    EXPECT_EQ(d.At(10, 0), d.At(0, 10));
+    EXPECT_EQ(d.At(32, 32), d.At(1000, 700));
+    EXPECT_NE(d.At(32, 32), d.At(64, 32));
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+# What the Linux end-to-end scripts share (sourced): a private Xvfb display
+# whose desktop is a known picture, screenshots counted by colour, and the
+# clean-up of exactly what the script started.
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+started_pids=()
+# Stops what this script started, newest first, each before the next (the
+# display last, so no program loses it under its feet), by PID.
+stop_started() {
+  local k
+  for ((k = ${#started_pids[@]} - 1; k >= 0; k--)); do
+    kill "${started_pids[k]}" 2>/dev/null || true
+    wait "${started_pids[k]}" 2>/dev/null || true
+  done
+  started_pids=()
+}
+
+# Xvfb on a display number it picks itself (free at that moment, whatever
+# else runs on this machine), 1024x768; sets DISPLAY. $1: a scratch folder.
+# No reset when the last client goes, so the desktop picture stays between
+# the programs a script runs one after the other.
+start_xvfb() {
+  local dir=$1 n
+  rm -f "$dir/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/xvfb.log" &
+  started_pids+=($!)
+  for _ in $(seq 100); do
+    n=$(head -1 "$dir/display" 2>/dev/null)
+    [[ -n $n ]] && break
+    sleep 0.1
+  done
+  [[ -n $n ]] || fail "Xvfb did not start (see $dir/xvfb.log)"
+  export DISPLAY=:$n
+}
+
+# The desktop picture: the left half red, the right half green.
+paint_desktop() {
+  local png=$1/desktop.png
+  convert -size 1024x768 xc:'rgb(40,240,40)' -fill 'rgb(240,40,40)' -draw 'rectangle 0,0 511,767' "$png"
+  # It sets the root window's background and then reports failure, always.
+  display -window root "$png" 2>/dev/null || true
+}
+
+# Pixels of a region of an image that satisfy an -fx expression.
+count() { # image geometry expression
+  convert "$1" -crop "$2" +repage -fx "$3 ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+
+# Waits for a process to end by itself; its exit code in $ended_code.
+# $1 pid, $2 seconds. False when it did not end in time.
+wait_end() {
+  local pid=$1 seconds=$2
+  timeout "$seconds" tail --pid="$pid" -f /dev/null || return 1
+  ended_code=0
+  wait "$pid" || ended_code=$?
+}
+
+# Screenshots of the whole screen into FILE until CHECK FILE passes, for at
+# most SECONDS: how soon a show is up depends on the machine's load, what it
+# must show does not. False when it never passes (CHECK said why).
+shoot_until() { # file seconds check...
+  local file=$1 seconds=$2
+  shift 2
+  local deadline=$((SECONDS + seconds))
+  while true; do
+    import -window root "$file"
+    "$@" "$file" && return 0
+    ((SECONDS < deadline)) || return 1
+    sleep 0.5
+  done
+}
+
+# The desktop (left red, right green) under the tinted water, in a region of
+# a screenshot: both halves recognisable, nothing near the desktop's own 240
+# (red and green are scaled by 0.2). Sampled down for a quick count.
+tinted_desktop() { # geometry label file
+  local small=${3%.png}-small.png reds greens bright w h
+  convert "$3" -crop "$1" +repage -sample 25% "$small"
+  w=$(identify -format '%w' "$small")
+  h=$(identify -format '%h' "$small")
+  reds=$(count "$small" "$((w / 2))x$((h * 3 / 4))+0+0" 'r > g + 0.08 && r > 0.1')
+  greens=$(count "$small" "$((w / 2))x$((h * 3 / 4))+$((w / 2))+0" 'g > r + 0.08 && g > 0.1')
+  bright=$(count "$small" "${w}x$((h * 3 / 4))+0+0" 'max(r, g) > 0.85')
+  rm -f "$small"
+  echo "$2: red-ish left $reds, green-ish right $greens, bright $bright (of $((w * h * 3 / 4)))"
+  local least=$((w * h / 40))
+  ((reds > least && greens > least && bright < w * h / 500))
+}
