@@ -24,7 +24,8 @@ void BindFromSystemFolder(std::initializer_list<const ImgDelayDescr*> imports)
             const LPCSTR symbol =
                 IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)
                     ? MAKEINTRESOURCEA(IMAGE_ORDINAL(name->u1.Ordinal))
-                    : reinterpret_cast<LPCSTR>(At<const IMAGE_IMPORT_BY_NAME>(static_cast<RVA>(name->u1.AddressOfData))->Name);
+                    : reinterpret_cast<LPCSTR>(
+                          At<const IMAGE_IMPORT_BY_NAME>(static_cast<RVA>(name->u1.AddressOfData))->Name);
             if (FARPROC function = GetProcAddress(module, symbol))
                 address->u1.Function = reinterpret_cast<ULONG_PTR>(function);
         }

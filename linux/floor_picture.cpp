@@ -13,7 +13,8 @@ struct Field {
     int bits = 0;
 };
 
-Field FieldOf(uint32_t mask) {
+Field FieldOf(uint32_t mask)
+{
     Field f;
     while (mask != 0 && (mask & 1) == 0) {
         mask >>= 1;
@@ -27,13 +28,15 @@ Field FieldOf(uint32_t mask) {
 }
 
 // The field scaled to 0..255 (a 5-bit 31 is 255, not 248).
-uint8_t Channel(uint32_t pixel, Field f) {
+uint8_t Channel(uint32_t pixel, Field f)
+{
     const uint32_t max = f.bits >= 32 ? 0xffffffffu : (1u << f.bits) - 1;
     const uint32_t v = (pixel >> f.shift) & max;
     return static_cast<uint8_t>((static_cast<uint64_t>(v) * 255 + max / 2) / max);
 }
 
-uint32_t PixelAt(const uint8_t* p, int bytes, bool msbFirst) {
+uint32_t PixelAt(const uint8_t* p, int bytes, bool msbFirst)
+{
     uint32_t v = 0;
     for (int k = 0; k < bytes; ++k) {
         v |= static_cast<uint32_t>(p[k]) << (8 * (msbFirst ? bytes - 1 - k : k));
@@ -44,9 +47,11 @@ uint32_t PixelAt(const uint8_t* p, int bytes, bool msbFirst) {
 // The file for a width x height picture whose colour at (x, y), y counted
 // from the top, `rgb` gives as 0xRRGGBB.
 template <typename RgbFn>
-std::vector<uint8_t> BitmapFile(int width, int height, RgbFn rgb) {
+std::vector<uint8_t> BitmapFile(int width, int height, RgbFn rgb)
+{
     std::vector<uint8_t> file = SnapshotFileHeader(width, height);
-    if (file.empty()) return file;
+    if (file.empty())
+        return file;
     const size_t rowBytes = SnapshotRowBytes(width);
     const size_t headerBytes = file.size();
     file.resize(headerBytes + rowBytes * static_cast<size_t>(height), 0);
@@ -65,13 +70,18 @@ std::vector<uint8_t> BitmapFile(int width, int height, RgbFn rgb) {
 
 }  // namespace
 
-std::vector<uint8_t> SnapshotFromScreen(const ScreenPixels& s) {
-    if (s.data == nullptr || s.width <= 0 || s.height <= 0) return {};
-    if (s.bitsPerPixel != 16 && s.bitsPerPixel != 24 && s.bitsPerPixel != 32) return {};
+std::vector<uint8_t> SnapshotFromScreen(const ScreenPixels& s)
+{
+    if (s.data == nullptr || s.width <= 0 || s.height <= 0)
+        return {};
+    if (s.bitsPerPixel != 16 && s.bitsPerPixel != 24 && s.bitsPerPixel != 32)
+        return {};
     const int bytes = s.bitsPerPixel / 8;
-    if (s.bytesPerLine < s.width * bytes) return {};
+    if (s.bytesPerLine < s.width * bytes)
+        return {};
     const Field r = FieldOf(s.redMask), g = FieldOf(s.greenMask), b = FieldOf(s.blueMask);
-    if (r.bits == 0 || g.bits == 0 || b.bits == 0) return {};
+    if (r.bits == 0 || g.bits == 0 || b.bits == 0)
+        return {};
     return BitmapFile(s.width, s.height, [&](int x, int y) {
         const uint8_t* p = s.data + static_cast<size_t>(y) * s.bytesPerLine + static_cast<size_t>(x) * bytes;
         const uint32_t pixel = PixelAt(p, bytes, s.mostSignificantFirst);
@@ -79,7 +89,8 @@ std::vector<uint8_t> SnapshotFromScreen(const ScreenPixels& s) {
     });
 }
 
-std::vector<uint8_t> GeneratedFloor(int width, int height) {
+std::vector<uint8_t> GeneratedFloor(int width, int height)
+{
     // Tiles about a sixteenth of the width, so the floor reads as tiles at any size.
     const int tile = width / 16 > 8 ? width / 16 : 8;
     const int joint = tile / 16 > 1 ? tile / 16 : 1;

@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cstdio>
 
-long SleepAfterFrame(long delayMicros, long spentMicros) {
+long SleepAfterFrame(long delayMicros, long spentMicros)
+{
     return std::max(0L, delayMicros - std::max(0L, spentMicros));
 }
 
-void CountFrame(FpsMeter& meter, double now, double busySeconds) {
+void CountFrame(FpsMeter& meter, double now, double busySeconds)
+{
     if (meter.periodStart < 0.0) {
         meter.periodStart = now;
         return;  // the first frame only starts the count
@@ -16,10 +18,11 @@ void CountFrame(FpsMeter& meter, double now, double busySeconds) {
     ++meter.frames;
     meter.busySeconds += busySeconds;
     const double elapsed = now - meter.periodStart;
-    if (elapsed < 1.0) return;
+    if (elapsed < 1.0)
+        return;
     char text[64];
-    std::snprintf(text, sizeof text, "Load: %.1f%%\nFPS: %.1f",
-                  std::min(100.0, 100.0 * meter.busySeconds / elapsed), meter.frames / elapsed);
+    std::snprintf(text, sizeof text, "Load: %.1f%%\nFPS: %.1f", std::min(100.0, 100.0 * meter.busySeconds / elapsed),
+                  meter.frames / elapsed);
     meter.text = text;
     meter.periodStart = now;
     meter.frames = 0;

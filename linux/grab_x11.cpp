@@ -19,16 +19,17 @@ namespace {
 
 // Debian keeps the helper beside the hacks, which xscreensaver puts on the
 // hacks' PATH; run by hand it may not be there.
-const char* const kGetimagePrograms[] = {"xscreensaver-getimage",
-                                         "/usr/libexec/xscreensaver/xscreensaver-getimage"};
+const char* const kGetimagePrograms[] = {"xscreensaver-getimage", "/usr/libexec/xscreensaver/xscreensaver-getimage"};
 constexpr int kGetimageSeconds = 10;
 
 // The colours' places come from the visual: an image of a pixmap (which has
 // none) carries no masks of its own.
-std::vector<uint8_t> SnapshotOf(Display* display, Drawable drawable, const XWindowAttributes& like) {
+std::vector<uint8_t> SnapshotOf(Display* display, Drawable drawable, const XWindowAttributes& like)
+{
     const unsigned width = static_cast<unsigned>(like.width), height = static_cast<unsigned>(like.height);
     XImage* image = XGetImage(display, drawable, 0, 0, width, height, AllPlanes, ZPixmap);
-    if (image == nullptr) return {};
+    if (image == nullptr)
+        return {};
     ScreenPixels pixels;
     pixels.width = image->width;
     pixels.height = image->height;
@@ -46,7 +47,8 @@ std::vector<uint8_t> SnapshotOf(Display* display, Drawable drawable, const XWind
 
 // Starts the helper with its stdout on /dev/null (it may talk there); 0 when
 // it cannot be started.
-pid_t StartGetimage(Window window, Pixmap pixmap) {
+pid_t StartGetimage(Window window, Pixmap pixmap)
+{
     char windowArg[32], pixmapArg[32];
     std::snprintf(windowArg, sizeof windowArg, "0x%lx", window);
     std::snprintf(pixmapArg, sizeof pixmapArg, "0x%lx", pixmap);
@@ -56,7 +58,8 @@ pid_t StartGetimage(Window window, Pixmap pixmap) {
     pid_t pid = 0;
     for (const char* program : kGetimagePrograms) {
         char* argv[] = {const_cast<char*>(program), windowArg, pixmapArg, nullptr};
-        if (posix_spawnp(&pid, program, &actions, nullptr, argv, environ) == 0) break;
+        if (posix_spawnp(&pid, program, &actions, nullptr, argv, environ) == 0)
+            break;
         pid = 0;
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -65,19 +68,22 @@ pid_t StartGetimage(Window window, Pixmap pixmap) {
 
 // True when the helper ended by itself with status 0 in time; otherwise it
 // is stopped (and reaped) here, and stderr says why.
-bool WaitForGetimage(pid_t pid, const volatile sig_atomic_t& quit) {
+bool WaitForGetimage(pid_t pid, const volatile sig_atomic_t& quit)
+{
     const timespec pause = {0, 20'000'000};
     for (int k = 0; k < kGetimageSeconds * 50 && !quit; ++k) {
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+        if (done == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            return true;
         if (done == pid || done < 0) {
             std::fprintf(stderr, "brinefold: xscreensaver-getimage failed (status %d)\n", status);
             return false;
         }
         nanosleep(&pause, nullptr);
     }
-    if (!quit) std::fprintf(stderr, "brinefold: xscreensaver-getimage took too long\n");
+    if (!quit)
+        std::fprintf(stderr, "brinefold: xscreensaver-getimage took too long\n");
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     return false;
@@ -85,14 +91,17 @@ bool WaitForGetimage(pid_t pid, const volatile sig_atomic_t& quit) {
 
 }  // namespace
 
-std::vector<uint8_t> GrabRootWindow(Display* display) {
+std::vector<uint8_t> GrabRootWindow(Display* display)
+{
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, root, &attributes)) return {};
+    if (!XGetWindowAttributes(display, root, &attributes))
+        return {};
     return SnapshotOf(display, root, attributes);
 }
 
-std::vector<uint8_t> GrabFromXscreensaver(Display* display, Window window, const volatile sig_atomic_t& quit) {
+std::vector<uint8_t> GrabFromXscreensaver(Display* display, Window window, const volatile sig_atomic_t& quit)
+{
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes) || attributes.width <= 0 || attributes.height <= 0) {
         return {};
@@ -104,7 +113,8 @@ std::vector<uint8_t> GrabFromXscreensaver(Display* display, Window window, const
     XSync(display, False);
     std::vector<uint8_t> file;
     const pid_t helper = StartGetimage(window, pixmap);
-    if (helper == 0) std::fprintf(stderr, "brinefold: xscreensaver-getimage cannot be started\n");
+    if (helper == 0)
+        std::fprintf(stderr, "brinefold: xscreensaver-getimage cannot be started\n");
     if (helper != 0 && WaitForGetimage(helper, quit)) {
         file = SnapshotOf(display, pixmap, attributes);
     }

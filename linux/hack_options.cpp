@@ -14,25 +14,31 @@ const char kHackUsage[] =
 namespace {
 
 // "-x" and "--x" are the same switch, as for xscreensaver's own hacks.
-std::string_view SwitchName(const char* arg) {
+std::string_view SwitchName(const char* arg)
+{
     std::string_view s(arg);
-    if (s.size() > 2 && s.substr(0, 2) == "--") return s.substr(1);
+    if (s.size() > 2 && s.substr(0, 2) == "--")
+        return s.substr(1);
     return s;
 }
 
 // A whole number in C notation (decimal, 0x hex), nothing after it.
-std::optional<unsigned long> ParseUnsigned(const char* text) {
-    if (text == nullptr || *text == '\0' || *text == '-' || *text == '+') return std::nullopt;
+std::optional<unsigned long> ParseUnsigned(const char* text)
+{
+    if (text == nullptr || *text == '\0' || *text == '-' || *text == '+')
+        return std::nullopt;
     errno = 0;
     char* end = nullptr;
     const unsigned long value = std::strtoul(text, &end, 0);
-    if (errno != 0 || *end != '\0') return std::nullopt;
+    if (errno != 0 || *end != '\0')
+        return std::nullopt;
     return value;
 }
 
 }  // namespace
 
-ParsedOptions ParseHackOptions(int argc, const char* const* argv, const char* hostWindow) {
+ParsedOptions ParseHackOptions(int argc, const char* const* argv, const char* hostWindow)
+{
     ParsedOptions result;
     HackOptions& o = result.options;
     // -window and -root: the last one counts; -window-id beats both.
@@ -64,15 +70,16 @@ ParsedOptions ParseHackOptions(int argc, const char* const* argv, const char* ho
             const std::optional<unsigned long> micros = ParseUnsigned(text);
             // Beyond a minute per frame nothing would be seen to move anyway.
             if (!micros || *micros > 60'000'000) {
-                return fail(std::string("-delay wants microseconds (0 to 60000000), not \"") +
-                            (text ? text : "") + "\"");
+                return fail(std::string("-delay wants microseconds (0 to 60000000), not \"") + (text ? text : "") +
+                            "\"");
             }
             o.delayMicros = static_cast<long>(*micros);
         } else if (name == "-fps") {
             o.showFps = true;
         } else if (name == "-music" || name == "-image") {
             const char* text = value();
-            if (text == nullptr || *text == '\0') return fail(std::string(name) + " wants a file");
+            if (text == nullptr || *text == '\0')
+                return fail(std::string(name) + " wants a file");
             (name == "-music" ? o.musicFile : o.imageFile) = text;
         } else if (name == "-help" || name == "-h") {
             o.help = true;

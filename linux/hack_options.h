@@ -22,9 +22,9 @@ enum class HackTarget {
 };
 
 enum class FloorSource {
-    ImageFile,    // -image FILE
-    Xscreensaver, // xscreensaver-getimage: the screen the daemon saved before blanking
-    RootGrab,     // the root window as it is, taken before our window is mapped
+    ImageFile,     // -image FILE
+    Xscreensaver,  // xscreensaver-getimage: the screen the daemon saved before blanking
+    RootGrab,      // the root window as it is, taken before our window is mapped
 };
 
 struct HackOptions {

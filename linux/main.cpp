@@ -30,10 +30,14 @@ namespace {
 
 volatile sig_atomic_t quitSignal = 0;
 
-void OnQuitSignal(int) { quitSignal = 1; }
+void OnQuitSignal(int)
+{
+    quitSignal = 1;
+}
 
 // Without SA_RESTART, so that a signal also cuts a wait short.
-void CatchQuitSignals() {
+void CatchQuitSignals()
+{
     struct sigaction action {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
@@ -41,7 +45,8 @@ void CatchQuitSignals() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-double SecondsNow() {
+double SecondsNow()
+{
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
@@ -50,18 +55,24 @@ double SecondsNow() {
 // The picture of the user's screen in a file of this process's own, readable
 // by the user alone, in the user's runtime folder when there is one; removed
 // as soon as the texture is made. Empty path when it cannot be written.
-std::string WriteFloorFile(const std::vector<uint8_t>& bytes) {
+std::string WriteFloorFile(const std::vector<uint8_t>& bytes)
+{
     const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    if (folder == nullptr || access(folder, W_OK) != 0) folder = std::getenv("TMPDIR");
-    if (folder == nullptr || access(folder, W_OK) != 0) folder = "/tmp";
+    if (folder == nullptr || access(folder, W_OK) != 0)
+        folder = std::getenv("TMPDIR");
+    if (folder == nullptr || access(folder, W_OK) != 0)
+        folder = "/tmp";
     std::string path = std::string(folder) + "/brinefold-floor-XXXXXX";
     const int file = mkstemp(path.data());
-    if (file < 0) return {};
+    if (file < 0)
+        return {};
     size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = write(file, bytes.data() + written, bytes.size() - written);
-        if (n <= 0 && errno != EINTR) break;
-        if (n > 0) written += static_cast<size_t>(n);
+        if (n <= 0 && errno != EINTR)
+            break;
+        if (n > 0)
+            written += static_cast<size_t>(n);
     }
     close(file);
     if (written != bytes.size()) {
@@ -72,10 +83,13 @@ std::string WriteFloorFile(const std::vector<uint8_t>& bytes) {
 }
 
 // The floor texture from a bitmap file's bytes; false when they make none.
-bool LoadFloorFrom(const std::vector<uint8_t>& bytes) {
-    if (bytes.empty()) return false;
+bool LoadFloorFrom(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.empty())
+        return false;
     const std::string path = WriteFloorFile(bytes);
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     floorSnapshotPath = path.c_str();
     const bool loaded = InitGlState();
     floorSnapshotPath = SnapshotPath;
@@ -85,22 +99,25 @@ bool LoadFloorFrom(const std::vector<uint8_t>& bytes) {
 
 // The screen is taken before our own window covers it; xscreensaver's
 // picture needs the window it hands over, which exists already.
-std::vector<uint8_t> GrabFloor(HackWindow& w, const HackOptions& options) {
+std::vector<uint8_t> GrabFloor(HackWindow& w, const HackOptions& options)
+{
     switch (options.floor) {
-        case FloorSource::RootGrab: return GrabRootWindow(w.display);
-        case FloorSource::Xscreensaver: return GrabFromXscreensaver(w.display, options.windowId, quitSignal);
-        case FloorSource::ImageFile: break;
+    case FloorSource::RootGrab: return GrabRootWindow(w.display);
+    case FloorSource::Xscreensaver: return GrabFromXscreensaver(w.display, options.windowId, quitSignal);
+    case FloorSource::ImageFile: break;
     }
     return {};
 }
 
 // The floor the options ask for; a plain generated one when that fails.
-bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const HackOptions& options) {
+bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const HackOptions& options)
+{
     if (options.floor == FloorSource::ImageFile) {
         floorSnapshotPath = options.imageFile.c_str();
         const bool loaded = InitGlState();
         floorSnapshotPath = SnapshotPath;
-        if (loaded) return true;
+        if (loaded)
+            return true;
         std::fprintf(stderr, "brinefold: %s is no picture the reader takes; a plain floor instead\n",
                      options.imageFile.c_str());
     } else if (LoadFloorFrom(grabbed)) {
@@ -112,42 +129,51 @@ bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const H
 // The Windows renderer's loop, paced: events first; a frame (water step and
 // drawing); Escape ends before the frame is shown; the frame shown, the tilt
 // grows; then the rest of the delay, waiting for events or a signal.
-void RunShow(HackWindow& w, const HackOptions& options) {
+void RunShow(HackWindow& w, const HackOptions& options)
+{
     FpsMeter meter;
     while (!quitSignal) {
         HandleHackEvents(w);
-        if (w.closed || quitSignal) break;
+        if (w.closed || quitSignal)
+            break;
         if (!w.visible) {  // iconified: nothing to see, nothing to spend
             WaitForHackEvents(w, 100'000);
             continue;
         }
         const double start = SecondsNow();
         DrawFrame();
-        if (w.escapePressed) break;  // the frame just drawn is not shown
-        if (options.showFps) DrawFpsText(w, meter.text);
+        if (w.escapePressed)
+            break;  // the frame just drawn is not shown
+        if (options.showFps)
+            DrawFpsText(w, meter.text);
         ShowHackFrame(w);
         tiltAngle = static_cast<float>(tiltAngle + 0.2);
         KeepMusicPlaying();
         const double shown = SecondsNow();
-        if (options.showFps) CountFrame(meter, shown, shown - start);
+        if (options.showFps)
+            CountFrame(meter, shown, shown - start);
         long rest = SleepAfterFrame(options.delayMicros, static_cast<long>((shown - start) * 1e6));
         // Events that come during the rest are handled as they come.
         while (rest > 0 && !quitSignal) {
             WaitForHackEvents(w, rest);
             HandleHackEvents(w);
-            if (w.closed || w.escapePressed) break;
+            if (w.closed || w.escapePressed)
+                break;
             rest = SleepAfterFrame(options.delayMicros, static_cast<long>((SecondsNow() - start) * 1e6));
         }
-        if (w.escapePressed) break;
+        if (w.escapePressed)
+            break;
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const ParsedOptions parsed = ParseHackOptions(argc, argv, std::getenv("XSCREENSAVER_WINDOW"));
     if (!parsed.ok || parsed.options.help) {
-        if (!parsed.ok) std::fprintf(stderr, "brinefold: %s\n", parsed.error.c_str());
+        if (!parsed.ok)
+            std::fprintf(stderr, "brinefold: %s\n", parsed.error.c_str());
         std::fputs(kHackUsage, parsed.ok ? stdout : stderr);
         return parsed.ok ? 0 : 1;
     }
@@ -155,7 +181,8 @@ int main(int argc, char** argv) {
     CatchQuitSignals();
 
     HackWindow w;
-    if (!OpenHackDisplay(w)) return 1;
+    if (!OpenHackDisplay(w))
+        return 1;
     InitRippleSettings();
     const std::vector<uint8_t> grabbed = GrabFloor(w, options);
     if (!OpenHackWindow(w, options) || !LoadFloor(grabbed, w, options)) {
@@ -163,7 +190,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     InitWaterGrid();
-    if (!options.musicFile.empty()) StartMusic(options.musicFile.c_str());
+    if (!options.musicFile.empty())
+        StartMusic(options.musicFile.c_str());
 
     RunShow(w, options);
 

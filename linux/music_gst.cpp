@@ -16,7 +16,8 @@ constexpr guint kPlayAudioOnly = 1u << 1;
 
 }  // namespace
 
-bool StartMusic(const char* path) {
+bool StartMusic(const char* path)
+{
     if (access(path, R_OK) != 0) {
         std::fprintf(stderr, "brinefold: no music: cannot read %s\n", path);
         return false;
@@ -46,8 +47,10 @@ bool StartMusic(const char* path) {
     return true;
 }
 
-void KeepMusicPlaying() {
-    if (player == nullptr) return;
+void KeepMusicPlaying()
+{
+    if (player == nullptr)
+        return;
     GstBus* bus = gst_element_get_bus(player);
     GstMessage* message;
     bool failed = false;
@@ -66,11 +69,14 @@ void KeepMusicPlaying() {
         gst_message_unref(message);
     }
     gst_object_unref(bus);
-    if (failed) StopMusic();
+    if (failed)
+        StopMusic();
 }
 
-void StopMusic() {
-    if (player == nullptr) return;
+void StopMusic()
+{
+    if (player == nullptr)
+        return;
     gst_element_set_state(player, GST_STATE_NULL);
     gst_object_unref(player);
     player = nullptr;

@@ -30,10 +30,14 @@ GLuint fpsLists = 0;  // display lists of the characters 32..127
 // X errors are reported here instead of ending the program (Xlib's default):
 // a grab of a window that is not viewable, or a host window destroyed under
 // us, must not crash the show. The calls concerned check their own results.
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
 
 // The visual of an existing window, when OpenGL can draw with it.
-XVisualInfo* GlVisualOf(Display* display, const XWindowAttributes& attributes) {
+XVisualInfo* GlVisualOf(Display* display, const XWindowAttributes& attributes)
+{
     XVisualInfo wanted{};
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
     wanted.screen = XScreenNumberOfScreen(attributes.screen);
@@ -47,19 +51,22 @@ XVisualInfo* GlVisualOf(Display* display, const XWindowAttributes& attributes) {
         doubleBuffered = doubleBuffer != 0;
         return info;
     }
-    if (info != nullptr) XFree(info);
+    if (info != nullptr)
+        XFree(info);
     return nullptr;
 }
 
 // Our own window, as the Windows renderer asks for its pixel format: RGBA,
 // double buffered, a 16-bit depth buffer at least.
-XVisualInfo* MakeOwnWindow(HackWindow& w) {
+XVisualInfo* MakeOwnWindow(HackWindow& w)
+{
     Display* d = w.display;
     const int screen = DefaultScreen(d);
-    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
-                        GLX_BLUE_SIZE, 1, GLX_DEPTH_SIZE, 16, None};
+    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1,   GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE,
+                        1,        GLX_DEPTH_SIZE,   16,           None};
     XVisualInfo* info = glXChooseVisual(d, screen, attributes);
-    if (info == nullptr) return nullptr;
+    if (info == nullptr)
+        return nullptr;
     doubleBuffered = true;
     w.width = std::min(kOwnWidth, DisplayWidth(d, screen));
     w.height = std::min(kOwnHeight, DisplayHeight(d, screen));
@@ -70,9 +77,9 @@ XVisualInfo* MakeOwnWindow(HackWindow& w) {
     set.background_pixel = BlackPixel(d, screen);
     set.border_pixel = 0;
     set.event_mask = KeyPressMask | StructureNotifyMask;
-    w.window = XCreateWindow(d, root, 0, 0, static_cast<unsigned>(w.width), static_cast<unsigned>(w.height),
-                             0, info->depth, InputOutput, info->visual,
-                             CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
+    w.window =
+        XCreateWindow(d, root, 0, 0, static_cast<unsigned>(w.width), static_cast<unsigned>(w.height), 0, info->depth,
+                      InputOutput, info->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
     w.ownWindow = true;
     XStoreName(d, w.window, kTitle);
     XClassHint hint = {const_cast<char*>("brinefold"), const_cast<char*>(kTitle)};
@@ -84,11 +91,14 @@ XVisualInfo* MakeOwnWindow(HackWindow& w) {
 
 // The root window or a host's: we draw with whatever visual it has, and
 // only listen for its size and its end (keys there belong to the host).
-XVisualInfo* UseExistingWindow(HackWindow& w, Window window) {
+XVisualInfo* UseExistingWindow(HackWindow& w, Window window)
+{
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(w.display, window, &attributes)) return nullptr;
+    if (!XGetWindowAttributes(w.display, window, &attributes))
+        return nullptr;
     XVisualInfo* info = GlVisualOf(w.display, attributes);
-    if (info == nullptr) return nullptr;
+    if (info == nullptr)
+        return nullptr;
     w.window = window;
     w.width = attributes.width;
     w.height = attributes.height;
@@ -96,16 +106,19 @@ XVisualInfo* UseExistingWindow(HackWindow& w, Window window) {
     return info;
 }
 
-void LoadFpsFont(Display* display) {
+void LoadFpsFont(Display* display)
+{
     fpsFont = XLoadQueryFont(display, "fixed");
-    if (fpsFont == nullptr) return;
+    if (fpsFont == nullptr)
+        return;
     fpsLists = glGenLists(96);
     glXUseXFont(fpsFont->fid, 32, 96, static_cast<int>(fpsLists));
 }
 
 }  // namespace
 
-bool OpenHackDisplay(HackWindow& w) {
+bool OpenHackDisplay(HackWindow& w)
+{
     w.display = XOpenDisplay(nullptr);
     if (w.display == nullptr) {
         std::fprintf(stderr, "brinefold: cannot open display \"%s\"\n", XDisplayName(nullptr));
@@ -115,12 +128,13 @@ bool OpenHackDisplay(HackWindow& w) {
     return true;
 }
 
-bool OpenHackWindow(HackWindow& w, const HackOptions& options) {
+bool OpenHackWindow(HackWindow& w, const HackOptions& options)
+{
     XVisualInfo* info = nullptr;
     switch (options.target) {
-        case HackTarget::OwnWindow: info = MakeOwnWindow(w); break;
-        case HackTarget::Root: info = UseExistingWindow(w, DefaultRootWindow(w.display)); break;
-        case HackTarget::GivenWindow: info = UseExistingWindow(w, options.windowId); break;
+    case HackTarget::OwnWindow: info = MakeOwnWindow(w); break;
+    case HackTarget::Root: info = UseExistingWindow(w, DefaultRootWindow(w.display)); break;
+    case HackTarget::GivenWindow: info = UseExistingWindow(w, options.windowId); break;
     }
     if (info == nullptr) {
         std::fprintf(stderr, "brinefold: no window OpenGL can draw into (%s)\n",
@@ -137,55 +151,65 @@ bool OpenHackWindow(HackWindow& w, const HackOptions& options) {
         XMapRaised(w.display, w.window);
         // Drawn before it is mapped would be lost; the map comes before any resize.
         XEvent event;
-        XIfEvent(w.display, &event,
-                 [](Display*, XEvent* e, XPointer window) -> Bool {
-                     return e->type == MapNotify && e->xmap.window == *reinterpret_cast<Window*>(window);
-                 },
-                 reinterpret_cast<XPointer>(&w.window));
+        XIfEvent(
+            w.display, &event,
+            [](Display*, XEvent* e, XPointer window) -> Bool {
+                return e->type == MapNotify && e->xmap.window == *reinterpret_cast<Window*>(window);
+            },
+            reinterpret_cast<XPointer>(&w.window));
     }
-    if (options.showFps) LoadFpsFont(w.display);
+    if (options.showFps)
+        LoadFpsFont(w.display);
     ResizeScene(w.width, w.height);
     return true;
 }
 
-void HandleHackEvents(HackWindow& w) {
+void HandleHackEvents(HackWindow& w)
+{
     while (XPending(w.display) > 0) {
         XEvent event;
         XNextEvent(w.display, &event);
-        if (event.xany.window != w.window) continue;
+        if (event.xany.window != w.window)
+            continue;
         switch (event.type) {
-            case ConfigureNotify:
-                if (event.xconfigure.width != w.width || event.xconfigure.height != w.height) {
-                    w.width = event.xconfigure.width;
-                    w.height = event.xconfigure.height;
-                    ResizeScene(w.width, w.height);
-                }
-                break;
-            case MapNotify: w.visible = true; break;
-            case UnmapNotify: w.visible = !w.ownWindow; break;  // a host may hide its window; we keep going
-            case DestroyNotify: w.closed = true; break;
-            case ClientMessage:
-                if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) w.closed = true;
-                break;
-            case KeyPress:
-                if (XLookupKeysym(&event.xkey, 0) == XK_Escape) w.escapePressed = true;
-                break;
-            default: break;
+        case ConfigureNotify:
+            if (event.xconfigure.width != w.width || event.xconfigure.height != w.height) {
+                w.width = event.xconfigure.width;
+                w.height = event.xconfigure.height;
+                ResizeScene(w.width, w.height);
+            }
+            break;
+        case MapNotify: w.visible = true; break;
+        case UnmapNotify: w.visible = !w.ownWindow; break;  // a host may hide its window; we keep going
+        case DestroyNotify: w.closed = true; break;
+        case ClientMessage:
+            if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
+                w.closed = true;
+            break;
+        case KeyPress:
+            if (XLookupKeysym(&event.xkey, 0) == XK_Escape)
+                w.escapePressed = true;
+            break;
+        default: break;
         }
     }
 }
 
-void WaitForHackEvents(HackWindow& w, long micros) {
+void WaitForHackEvents(HackWindow& w, long micros)
+{
     XFlush(w.display);
-    if (XPending(w.display) > 0) return;
+    if (XPending(w.display) > 0)
+        return;
     pollfd fd = {ConnectionNumber(w.display), POLLIN, 0};
     const timespec timeout = {micros / 1'000'000, (micros % 1'000'000) * 1000};
     // A signal ends the wait early (EINTR); the loop looks at it next.
     ppoll(&fd, 1, &timeout, nullptr);
 }
 
-void DrawFpsText(HackWindow& w, const std::string& text) {
-    if (fpsLists == 0 || text.empty()) return;
+void DrawFpsText(HackWindow& w, const std::string& text)
+{
+    if (fpsLists == 0 || text.empty())
+        return;
     // Everything is put back: the floor of the next frame takes the current
     // colour, and the water the current texture coordinate.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -210,7 +234,8 @@ void DrawFpsText(HackWindow& w, const std::string& text) {
         const size_t from = start == std::string::npos ? 0 : start + 1;
         glRasterPos2i(10, y);
         glCallLists(static_cast<GLsizei>(end - from), GL_UNSIGNED_BYTE, text.data() + from);
-        if (start == std::string::npos) break;
+        if (start == std::string::npos)
+            break;
         end = start;
         y += lineHeight;
     }
@@ -220,7 +245,8 @@ void DrawFpsText(HackWindow& w, const std::string& text) {
     glPopAttrib();
 }
 
-void ShowHackFrame(HackWindow& w) {
+void ShowHackFrame(HackWindow& w)
+{
     if (doubleBuffered) {
         glXSwapBuffers(w.display, w.window);
     } else {
@@ -228,10 +254,13 @@ void ShowHackFrame(HackWindow& w) {
     }
 }
 
-void CloseHackWindow(HackWindow& w) {
-    if (w.display == nullptr) return;
+void CloseHackWindow(HackWindow& w)
+{
+    if (w.display == nullptr)
+        return;
     if (context != nullptr) {
-        if (fpsLists != 0) glDeleteLists(fpsLists, 96);
+        if (fpsLists != 0)
+            glDeleteLists(fpsLists, 96);
         glXMakeCurrent(w.display, None, nullptr);
         glXDestroyContext(w.display, context);
         context = nullptr;
@@ -241,8 +270,10 @@ void CloseHackWindow(HackWindow& w) {
         XFreeFont(w.display, fpsFont);
         fpsFont = nullptr;
     }
-    if (w.ownWindow && w.window != 0) XDestroyWindow(w.display, w.window);
-    if (colormap != 0) XFreeColormap(w.display, colormap);
+    if (w.ownWindow && w.window != 0)
+        XDestroyWindow(w.display, w.window);
+    if (colormap != 0)
+        XFreeColormap(w.display, colormap);
     colormap = 0;
     XCloseDisplay(w.display);
     w = HackWindow{};

@@ -16,7 +16,7 @@
 struct HackWindow {
     Display* display = nullptr;
     Window window = 0;
-    bool ownWindow = false;      // made here (and destroyed at the end)
+    bool ownWindow = false;  // made here (and destroyed at the end)
     int width = 0, height = 0;
     bool visible = true;         // false while our own window is unmapped (iconified)
     bool escapePressed = false;  // Escape in our own window

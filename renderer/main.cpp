@@ -40,6 +40,8 @@ bool keyDown[256] = {};    // by virtual-key code; only Escape is read
 bool escapePressed = false;
 bool displayChanged = false;
 
+// One line a group of fields.
+// clang-format off
 const PIXELFORMATDESCRIPTOR kPixelFormat = {
     sizeof(PIXELFORMATDESCRIPTOR),
     1,
@@ -56,13 +58,15 @@ const PIXELFORMATDESCRIPTOR kPixelFormat = {
     0,
     0, 0, 0,
 };
+// clang-format on
 
-} // namespace
+}  // namespace
 
 LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Releases what OpenRendererWindow made, newest first; safe after a partial open.
-void CloseRendererWindow() {
+void CloseRendererWindow()
+{
     if (displayChanged) {
         // Cleared first: putting the mode back sends WM_DISPLAYCHANGE, which
         // must not lay the covers out again.
@@ -92,14 +96,16 @@ void CloseRendererWindow() {
 
 // One line for a debugger on why start-up stopped (the program itself ends
 // silently, as it always has).
-void TraceStartupFailure(const char* step, unsigned long code) {
+void TraceStartupFailure(const char* step, unsigned long code)
+{
     char line[128];
     std::snprintf(line, sizeof line, "Brinefold.dll: start-up stopped: %s (%lu)\n", step, code);
     OutputDebugStringA(line);
 }
 
 // A failed step after the display changed: traced, and everything made so far undone.
-bool StartupFailed(const char* step) {
+bool StartupFailed(const char* step)
+{
     TraceStartupFailure(step, GetLastError());
     CloseRendererWindow();
     return false;
@@ -107,7 +113,8 @@ bool StartupFailed(const char* step) {
 
 // Switches the display to width x height x bitsPerPixel and opens a popup
 // over all of it with a current OpenGL context and the scene ready.
-bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_t bitsPerPixel) {
+bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_t bitsPerPixel)
+{
     RECT rect = {0, 0, width, height};
     HINSTANCE module = GetModuleHandleA(nullptr);
 
@@ -145,10 +152,9 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     displayChanged = true;
 
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    windowHandle = CreateWindowExA(exStyle, kClassName, title,
-                                   style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                   rect.right - rect.left, rect.bottom - rect.top, nullptr,
-                                   nullptr, moduleHandle, nullptr);
+    windowHandle =
+        CreateWindowExA(exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, moduleHandle, nullptr);
     if (windowHandle == nullptr) {
         return StartupFailed("CreateWindowExA");
     }
@@ -179,7 +185,8 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     return true;
 }
 
-LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
     case WM_ACTIVATE:
         // Drawing stops only while minimised; losing the focus keeps it going.
@@ -191,9 +198,7 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
             return 0;
         }
         break;
-    case WM_CLOSE:
-        PostQuitMessage(0);
-        return 0;
+    case WM_CLOSE: PostQuitMessage(0); return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
         // Key messages can be posted by anyone with any wParam: keep inside the table.
@@ -216,16 +221,15 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        return 0;  // the mouse does not end the renderer
-    default:
-        break;
+    case WM_RBUTTONDOWN: return 0;  // the mouse does not end the renderer
+    default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // The snapshot path given on the command line, in UTF-8; empty without one.
-std::string SnapshotArgument() {
+std::string SnapshotArgument()
+{
     const wchar_t* line = GetCommandLineW();
     const int n = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
     if (n <= 0) {
@@ -237,7 +241,8 @@ std::string SnapshotArgument() {
     return PathArgument(ArgumentsOf(utf8));
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
     BindFromSystemFolder({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32)});
     const std::string snapshot = SnapshotArgument();
     if (!snapshot.empty()) {

@@ -15,7 +15,8 @@ struct Layout {
     std::vector<HWND> made;
 };
 
-LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     // A click activates nothing, so the keyboard focus stays with the
     // renderer. Windows does so for WS_EX_NOACTIVATE alone; Wine needs this.
     if (message == WM_MOUSEACTIVATE) {
@@ -24,16 +25,16 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-BOOL CALLBACK CoverMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM param) {
+BOOL CALLBACK CoverMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM param)
+{
     auto* layout = reinterpret_cast<Layout*>(param);
     RECT overlap;
     if (IntersectRect(&overlap, monitor, &layout->renderer)) {
         return TRUE;  // the water's own monitor
     }
-    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass,
-                                 nullptr, WS_POPUP, monitor->left, monitor->top,
-                                 monitor->right - monitor->left, monitor->bottom - monitor->top,
-                                 nullptr, nullptr, coverModule, nullptr);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass, nullptr, WS_POPUP,
+                                 monitor->left, monitor->top, monitor->right - monitor->left,
+                                 monitor->bottom - monitor->top, nullptr, nullptr, coverModule, nullptr);
     if (cover != nullptr) {
         ShowWindow(cover, SW_SHOWNOACTIVATE);
         layout->made.push_back(cover);
@@ -41,9 +42,10 @@ BOOL CALLBACK CoverMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM param) {
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
-void CoverOtherMonitors(HWND renderer) {
+void CoverOtherMonitors(HWND renderer)
+{
     if (coverModule == nullptr) {
         WNDCLASSA coverClass = {};
         coverClass.lpfnWndProc = CoverWindowProc;
@@ -65,7 +67,8 @@ void CoverOtherMonitors(HWND renderer) {
     covers = std::move(layout.made);
 }
 
-void UncoverMonitors() {
+void UncoverMonitors()
+{
     for (HWND cover : covers) {
         DestroyWindow(cover);
     }

@@ -41,17 +41,18 @@ struct WaterVertex {
 // striding across the [i][j] grid.
 WaterVertex rowBuffers[2][kGridCapacity];
 
-void FillRow(WaterVertex* row, int32_t j, int32_t count) {
+void FillRow(WaterVertex* row, int32_t j, int32_t count)
+{
     for (int32_t i = 0; i < count; ++i) {
         const GridPoint& p = waterGrid.surface[i][j];
         const double h = p.y;
         // Not clamped: OpenGL clamps, and a colour below 0 adds nothing.
-        row[i] = {p.x, p.y, p.z, static_cast<float>(0.5 * h + 0.2),
-                  static_cast<float>(0.5 * h + 0.6)};
+        row[i] = {p.x, p.y, p.z, static_cast<float>(0.5 * h + 0.2), static_cast<float>(0.5 * h + 0.6)};
     }
 }
 
-inline void EmitCorner(const WaterVertex& v) {
+inline void EmitCorner(const WaterVertex& v)
+{
     glColor3f(v.red, v.red, v.blue);
     glVertex3f(v.x, v.y, v.z);
 }
@@ -59,7 +60,8 @@ inline void EmitCorner(const WaterVertex& v) {
 // The floor quad: corners in order with their texture coordinates. No colour
 // of its own: frame 1 shows it in GL's initial white, every later frame in the
 // last water vertex's colour (a border point, always (0.2, 0.2, 0.6)).
-void DrawFloor() {
+void DrawFloor()
+{
     glBindTexture(GL_TEXTURE_2D, floorTexture);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 1.0f);
@@ -76,7 +78,8 @@ void DrawFloor() {
 // One quad per cell, each its own primitive. No texture coordinates: the
 // floor's last one, (0, 0), stays current, so every water fragment is its
 // colour times the texel there.
-void DrawWater() {
+void DrawWater()
+{
     const int32_t pointsX = rippleSettings.pointsX;
     const int32_t pointsZ = rippleSettings.pointsZ;
     WaterVertex* nearRow = rowBuffers[0];
@@ -86,10 +89,10 @@ void DrawWater() {
         FillRow(farRow, j + 1, pointsX);
         for (int32_t i = 0; i + 1 < pointsX; ++i) {
             glBegin(GL_QUADS);
-            EmitCorner(nearRow[i]);     // (i, j)
-            EmitCorner(nearRow[i + 1]); // (i+1, j)
-            EmitCorner(farRow[i + 1]);  // (i+1, j+1)
-            EmitCorner(farRow[i]);      // (i, j+1)
+            EmitCorner(nearRow[i]);      // (i, j)
+            EmitCorner(nearRow[i + 1]);  // (i+1, j)
+            EmitCorner(farRow[i + 1]);   // (i+1, j+1)
+            EmitCorner(farRow[i]);       // (i, j+1)
             glEnd();
         }
         WaterVertex* done = nearRow;
@@ -98,9 +101,10 @@ void DrawWater() {
     }
 }
 
-} // namespace
+}  // namespace
 
-void ResizeScene(int32_t width, int32_t height) {
+void ResizeScene(int32_t width, int32_t height)
+{
     if (height == 0) {
         height = 1;
     }
@@ -112,7 +116,8 @@ void ResizeScene(int32_t width, int32_t height) {
     glLoadIdentity();
 }
 
-bool InitGlState() {
+bool InitGlState()
+{
     if (!LoadFloorTexture()) {
         return false;
     }
@@ -126,7 +131,8 @@ bool InitGlState() {
     return true;
 }
 
-bool LoadFloorTexture() {
+bool LoadFloorTexture()
+{
     RgbImage* image = LoadSnapshotImage(floorSnapshotPath);
     if (image == nullptr) {
         return false;
@@ -137,8 +143,7 @@ bool LoadFloorTexture() {
     // shear any picture whose row is not a multiple of 4 bytes (a 1366-wide
     // screen) and read past the end of the buffer; restore the default after.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
-                      image->pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -147,11 +152,13 @@ bool LoadFloorTexture() {
     return true;
 }
 
-void SetCamera() {
+void SetCamera()
+{
     gluLookAt(eyePosition[0], eyePosition[1], eyePosition[2], 0.0, 0.0, -30.0, 0.0, 1.0, 0.0);
 }
 
-bool DrawFrame() {
+bool DrawFrame()
+{
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     SetCamera();

@@ -34,15 +34,20 @@ constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kMasks555[3] = {0x7c00, 0x03e0, 0x001f};
 constexpr uint32_t kMasks888[3] = {0xff0000, 0x00ff00, 0x0000ff};
 
-inline uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint16_t Le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
-inline uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+inline uint32_t Le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
 }
 
 // GDI takes the lowest run of set bits as the field; other bits are ignored.
-DibField FieldOf(uint32_t mask) {
+DibField FieldOf(uint32_t mask)
+{
     DibField field{0, 0};
     while (mask != 0 && (mask & 1) == 0) {
         mask >>= 1;
@@ -58,7 +63,8 @@ DibField FieldOf(uint32_t mask) {
 // A field scaled to 8 bits the way GDI does it: the top bits of the field,
 // with the field's high bits repeated once into the low ones (5 bits abcde
 // give abcdeabc, 1 bit gives 11000000 or 0).
-inline uint8_t FieldValue(uint32_t pixel, DibField field) {
+inline uint8_t FieldValue(uint32_t pixel, DibField field)
+{
     static constexpr uint32_t kTopBits[9] = {0x00, 0x80, 0xc0, 0xe0, 0xf0, 0xf8, 0xfc, 0xfe, 0xff};
     const int move = field.shift + field.length - 8;
     uint32_t v = move < 0 ? pixel << -move : pixel >> move;
@@ -69,31 +75,33 @@ inline uint8_t FieldValue(uint32_t pixel, DibField field) {
     return static_cast<uint8_t>(v);
 }
 
-void DecodeIndexedRow(const DibLayout& l, const uint8_t* s, uint8_t* d) {
+void DecodeIndexedRow(const DibLayout& l, const uint8_t* s, uint8_t* d)
+{
     const int32_t w = l.width;
     switch (l.bitCount) {
-        case 8:
-            for (int32_t x = 0; x < w; ++x, d += 3) {
-                std::memcpy(d, l.palette[s[x]], 3);
-            }
-            break;
-        case 4:
-            for (int32_t x = 0; x < w; ++x, d += 3) {
-                const uint8_t index = (x & 1) ? (s[x >> 1] & 0x0f) : (s[x >> 1] >> 4);
-                std::memcpy(d, l.palette[index], 3);
-            }
-            break;
-        default:  // 1
-            for (int32_t x = 0; x < w; ++x, d += 3) {
-                const uint8_t index = (s[x >> 3] >> (7 - (x & 7))) & 1;
-                std::memcpy(d, l.palette[index], 3);
-            }
-            break;
+    case 8:
+        for (int32_t x = 0; x < w; ++x, d += 3) {
+            std::memcpy(d, l.palette[s[x]], 3);
+        }
+        break;
+    case 4:
+        for (int32_t x = 0; x < w; ++x, d += 3) {
+            const uint8_t index = (x & 1) ? (s[x >> 1] & 0x0f) : (s[x >> 1] >> 4);
+            std::memcpy(d, l.palette[index], 3);
+        }
+        break;
+    default:  // 1
+        for (int32_t x = 0; x < w; ++x, d += 3) {
+            const uint8_t index = (s[x >> 3] >> (7 - (x & 7))) & 1;
+            std::memcpy(d, l.palette[index], 3);
+        }
+        break;
     }
 }
 
 // Blue-green-red to red-green-blue, four pixels (three words) at a time.
-void DecodeRgb24Row(const uint8_t* s, uint8_t* d, int32_t w) {
+void DecodeRgb24Row(const uint8_t* s, uint8_t* d, int32_t w)
+{
     int32_t x = 0;
     for (; x + 4 <= w; x += 4, s += 12, d += 12) {
         uint32_t a, b, c;  // b0 g0 r0 b1 | g1 r1 b2 g2 | r2 b3 g3 r3
@@ -115,7 +123,8 @@ void DecodeRgb24Row(const uint8_t* s, uint8_t* d, int32_t w) {
 }
 
 // The usual 32-bit layout (blue, green, red, unused byte).
-void DecodeBgrxRow(const uint8_t* s, uint8_t* d, int32_t w) {
+void DecodeBgrxRow(const uint8_t* s, uint8_t* d, int32_t w)
+{
     int32_t x = 0;
     for (; x + 4 <= w; x += 4, s += 16, d += 12) {
         uint32_t p[4];
@@ -134,7 +143,8 @@ void DecodeBgrxRow(const uint8_t* s, uint8_t* d, int32_t w) {
     }
 }
 
-void DecodeFieldsRow(const DibLayout& l, const uint8_t* s, uint8_t* d) {
+void DecodeFieldsRow(const DibLayout& l, const uint8_t* s, uint8_t* d)
+{
     const DibField r = l.fields[0], g = l.fields[1], b = l.fields[2];
     const int32_t w = l.width;
     if (l.encoding == DibEncoding::Fields16) {
@@ -162,7 +172,8 @@ void DecodeFieldsRow(const DibLayout& l, const uint8_t* s, uint8_t* d) {
 // black (GDI leaves them untouched in the zeroed section). The stream must
 // end (end of bitmap, or end of line past the last row) before its bytes do,
 // and no run or delta may leave its row or the picture.
-DibStatus DecodeRle(const DibLayout& l, uint8_t* rgb) {
+DibStatus DecodeRle(const DibLayout& l, uint8_t* rgb)
+{
     std::memset(rgb, 0, DibOutputBytes(l));
     const uint8_t* s = l.bits;
     const size_t n = l.bitsSize;
@@ -190,49 +201,50 @@ DibStatus DecodeRle(const DibLayout& l, uint8_t* rgb) {
             continue;
         }
         switch (value) {
-            case 0:  // end of line
-                x = 0;
-                if (++y >= l.rows) {
-                    return DibStatus::Ok;
-                }
-                break;
-            case 1:  // end of bitmap
+        case 0:  // end of line
+            x = 0;
+            if (++y >= l.rows) {
                 return DibStatus::Ok;
-            case 2:  // delta: right and up
-                if (n - i < 2) {
-                    return DibStatus::ConversionError;
-                }
-                x += s[i];
-                y += s[i + 1];
-                i += 2;
-                if (x > w || y >= l.rows) {
-                    return DibStatus::ConversionError;
-                }
-                break;
-            default: {  // `value` literal indices, padded to a 16-bit boundary
-                const size_t bytes = four ? (value + 1u) / 2 : value;
-                if (n - i < bytes || x + value > w) {
-                    return DibStatus::ConversionError;
-                }
-                uint8_t* d = rgb + (static_cast<size_t>(y) * w + x) * 3;
-                for (int k = 0; k < value; ++k, d += 3) {
-                    const uint8_t index = !four ? s[i + k] : (k & 1) ? (s[i + k / 2] & 0x0f) : (s[i + k / 2] >> 4);
-                    std::memcpy(d, l.palette[index], 3);
-                }
-                x += value;
-                i += bytes + (bytes & 1);
-                if (i > n) {
-                    i = n;
-                }
-                break;
             }
+            break;
+        case 1:  // end of bitmap
+            return DibStatus::Ok;
+        case 2:  // delta: right and up
+            if (n - i < 2) {
+                return DibStatus::ConversionError;
+            }
+            x += s[i];
+            y += s[i + 1];
+            i += 2;
+            if (x > w || y >= l.rows) {
+                return DibStatus::ConversionError;
+            }
+            break;
+        default: {  // `value` literal indices, padded to a 16-bit boundary
+            const size_t bytes = four ? (value + 1u) / 2 : value;
+            if (n - i < bytes || x + value > w) {
+                return DibStatus::ConversionError;
+            }
+            uint8_t* d = rgb + (static_cast<size_t>(y) * w + x) * 3;
+            for (int k = 0; k < value; ++k, d += 3) {
+                const uint8_t index = !four ? s[i + k] : (k & 1) ? (s[i + k / 2] & 0x0f) : (s[i + k / 2] >> 4);
+                std::memcpy(d, l.palette[index], 3);
+            }
+            x += value;
+            i += bytes + (bytes & 1);
+            if (i > n) {
+                i = n;
+            }
+            break;
+        }
         }
     }
 }
 
 }  // namespace
 
-uint16_t CountDibColors(const uint8_t* header) {
+uint16_t CountDibColors(const uint8_t* header)
+{
     uint16_t bitCount;
     if (Le32(header) == kBmpCoreHeaderBytes) {
         bitCount = Le16(header + 10);
@@ -244,19 +256,20 @@ uint16_t CountDibColors(const uint8_t* header) {
         bitCount = Le16(header + 14);
     }
     switch (bitCount) {
-        case 1: return 2;
-        case 4: return 16;
-        case 8: return 256;
-        default: return 0;
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
     }
 }
 
-const char* DibStatusMessage(DibStatus status) {
+const char* DibStatusMessage(DibStatus status)
+{
     switch (status) {
-        case DibStatus::UnknownFormat: return kDibUnknownFormat;
-        case DibStatus::OutOfMemory: return kDibOutOfMemory;
-        case DibStatus::ConversionError: return kDibConversionError;
-        case DibStatus::Ok: break;
+    case DibStatus::UnknownFormat: return kDibUnknownFormat;
+    case DibStatus::OutOfMemory: return kDibOutOfMemory;
+    case DibStatus::ConversionError: return kDibConversionError;
+    case DibStatus::Ok: break;
     }
     return nullptr;
 }
@@ -272,12 +285,19 @@ struct DibHeader {
     uint16_t planes = 0, bitCount = 0;
     uint32_t compression = kBiRgb, sizeImage = 0, colorsUsed = 0;
 
-    bool Rle() const { return compression == kBiRle8 || compression == kBiRle4; }
-    size_t TableEntrySize() const { return core ? 3 : 4; }
+    bool Rle() const
+    {
+        return compression == kBiRle8 || compression == kBiRle4;
+    }
+    size_t TableEntrySize() const
+    {
+        return core ? 3 : 4;
+    }
 };
 
 // The header after the file header, or at the start of a bare DIB.
-DibStatus ReadDibHeader(const uint8_t* file, size_t size, bool signature, DibHeader& d) {
+DibStatus ReadDibHeader(const uint8_t* file, size_t size, bool signature, DibHeader& d)
+{
     d.at = signature ? kBmpFileHeaderBytes : 0;
     if (size < d.at + 4) {
         return DibStatus::UnknownFormat;
@@ -311,7 +331,8 @@ DibStatus ReadDibHeader(const uint8_t* file, size_t size, bool signature, DibHea
 
 // The layouts GDI converts, at a size a screen can have; fills the picture's
 // geometry.
-DibStatus CheckDibGeometry(const DibHeader& d, DibLayout& l) {
+DibStatus CheckDibGeometry(const DibHeader& d, DibLayout& l)
+{
     if (d.width <= 0 || d.height == 0) {
         return DibStatus::ConversionError;
     }
@@ -324,14 +345,19 @@ DibStatus CheckDibGeometry(const DibHeader& d, DibLayout& l) {
             return DibStatus::ConversionError;
         }
         switch (d.bitCount) {
-            case 1: case 4: case 8: case 24:
-                if (d.compression != kBiRgb) return DibStatus::ConversionError;
-                break;
-            case 16: case 32:
-                if (d.compression != kBiRgb && d.compression != kBiBitfields) return DibStatus::ConversionError;
-                break;
-            default:
+        case 1:
+        case 4:
+        case 8:
+        case 24:
+            if (d.compression != kBiRgb)
                 return DibStatus::ConversionError;
+            break;
+        case 16:
+        case 32:
+            if (d.compression != kBiRgb && d.compression != kBiBitfields)
+                return DibStatus::ConversionError;
+            break;
+        default: return DibStatus::ConversionError;
         }
     }
     const uint64_t rows = static_cast<uint64_t>(d.height < 0 ? -d.height : d.height);
@@ -351,7 +377,8 @@ DibStatus CheckDibGeometry(const DibHeader& d, DibLayout& l) {
 // Colour masks of 16- and 32-bit files: stored right after the header by
 // bit-field files, else the fixed 5-5-5 and 8-8-8 ones. Moves `tableAt` past
 // stored masks.
-DibStatus ReadDibMasks(const uint8_t* file, size_t size, const DibHeader& d, size_t& tableAt, DibLayout& l) {
+DibStatus ReadDibMasks(const uint8_t* file, size_t size, const DibHeader& d, size_t& tableAt, DibLayout& l)
+{
     if (d.bitCount != 16 && d.bitCount != 32) {
         return DibStatus::Ok;
     }
@@ -377,7 +404,8 @@ DibStatus ReadDibMasks(const uint8_t* file, size_t size, const DibHeader& d, siz
 
 // Colour table: colours used entries (at most 2^bits), else all 2^bits;
 // indices past the table are black.
-DibStatus ReadDibColorTable(const uint8_t* file, size_t size, const DibHeader& d, size_t tableAt, DibLayout& l) {
+DibStatus ReadDibColorTable(const uint8_t* file, size_t size, const DibHeader& d, size_t tableAt, DibLayout& l)
+{
     if (d.bitCount > 8) {
         return DibStatus::Ok;
     }
@@ -399,13 +427,14 @@ DibStatus ReadDibColorTable(const uint8_t* file, size_t size, const DibHeader& d
 // a bare DIB (colours used entries, at most 256, else 2^bits); how many bytes
 // of it the decoder may read, and how.
 DibStatus LocateDibPixels(const uint8_t* file, size_t size, bool signature, const DibHeader& d, size_t tableAt,
-                          DibLayout& l) {
+                          DibLayout& l)
+{
     uint64_t bitsAt;
     if (signature) {
         bitsAt = Le32(file + 10);
     } else {
-        uint64_t entries = d.colorsUsed != 0 ? (d.colorsUsed < 256 ? d.colorsUsed : 256)
-                                             : (d.bitCount <= 8 ? 1u << d.bitCount : 0);
+        uint64_t entries =
+            d.colorsUsed != 0 ? (d.colorsUsed < 256 ? d.colorsUsed : 256) : (d.bitCount <= 8 ? 1u << d.bitCount : 0);
         bitsAt = tableAt + entries * d.TableEntrySize();
     }
     if (bitsAt > size) {
@@ -428,17 +457,18 @@ DibStatus LocateDibPixels(const uint8_t* file, size_t size, bool signature, cons
     }
     l.bitsSize = static_cast<size_t>(needed);
     switch (d.bitCount) {
-        case 16: l.encoding = DibEncoding::Fields16; break;
-        case 24: l.encoding = DibEncoding::Rgb24; break;
-        case 32: l.encoding = DibEncoding::Fields32; break;
-        default: l.encoding = DibEncoding::Indexed; break;
+    case 16: l.encoding = DibEncoding::Fields16; break;
+    case 24: l.encoding = DibEncoding::Rgb24; break;
+    case 32: l.encoding = DibEncoding::Fields32; break;
+    default: l.encoding = DibEncoding::Indexed; break;
     }
     return DibStatus::Ok;
 }
 
 }  // namespace
 
-DibStatus ParseDib(const uint8_t* file, size_t size, DibLayout* layout) {
+DibStatus ParseDib(const uint8_t* file, size_t size, DibLayout* layout)
+{
     DibLayout& l = *layout;
     l = DibLayout{};
     // With the file header the bitmap header follows it; without, the file
@@ -446,19 +476,25 @@ DibStatus ParseDib(const uint8_t* file, size_t size, DibLayout* layout) {
     const bool signature = size >= 2 && file[0] == 'B' && file[1] == 'M';
     DibHeader header;
     DibStatus status = ReadDibHeader(file, size, signature, header);
-    if (status == DibStatus::Ok) status = CheckDibGeometry(header, l);
+    if (status == DibStatus::Ok)
+        status = CheckDibGeometry(header, l);
     size_t tableAt = header.at + header.size;
-    if (status == DibStatus::Ok) status = ReadDibMasks(file, size, header, tableAt, l);
-    if (status == DibStatus::Ok) status = ReadDibColorTable(file, size, header, tableAt, l);
-    if (status == DibStatus::Ok) status = LocateDibPixels(file, size, signature, header, tableAt, l);
+    if (status == DibStatus::Ok)
+        status = ReadDibMasks(file, size, header, tableAt, l);
+    if (status == DibStatus::Ok)
+        status = ReadDibColorTable(file, size, header, tableAt, l);
+    if (status == DibStatus::Ok)
+        status = LocateDibPixels(file, size, signature, header, tableAt, l);
     return status;
 }
 
-size_t DibOutputBytes(const DibLayout& layout) {
+size_t DibOutputBytes(const DibLayout& layout)
+{
     return static_cast<size_t>(layout.width) * static_cast<size_t>(layout.rows) * 3;
 }
 
-DibStatus DecodeDib(const DibLayout& l, uint8_t* rgb) {
+DibStatus DecodeDib(const DibLayout& l, uint8_t* rgb)
+{
     if (l.encoding == DibEncoding::Rle4 || l.encoding == DibEncoding::Rle8) {
         return DecodeRle(l, rgb);
     }
@@ -468,15 +504,16 @@ DibStatus DecodeDib(const DibLayout& l, uint8_t* rgb) {
         const uint8_t* s = l.bits + static_cast<size_t>(stored) * l.stride;
         uint8_t* d = rgb + static_cast<size_t>(row) * outStride;
         switch (l.encoding) {
-            case DibEncoding::Indexed: DecodeIndexedRow(l, s, d); break;
-            case DibEncoding::Rgb24: DecodeRgb24Row(s, d, l.width); break;
-            default: DecodeFieldsRow(l, s, d); break;
+        case DibEncoding::Indexed: DecodeIndexedRow(l, s, d); break;
+        case DibEncoding::Rgb24: DecodeRgb24Row(s, d, l.width); break;
+        default: DecodeFieldsRow(l, s, d); break;
         }
     }
     return DibStatus::Ok;
 }
 
-RgbImage* ConvertDibImage(const uint8_t* file, size_t size, DibMessageFn show) {
+RgbImage* ConvertDibImage(const uint8_t* file, size_t size, DibMessageFn show)
+{
     DibLayout layout;
     DibStatus status = ParseDib(file, size, &layout);
     uint8_t* pixels = nullptr;
@@ -507,11 +544,13 @@ RgbImage* ConvertDibImage(const uint8_t* file, size_t size, DibMessageFn show) {
     return image;
 }
 
-void FormatDibOpenFailure(char* out, size_t capacity, const char* path) {
+void FormatDibOpenFailure(char* out, size_t capacity, const char* path)
+{
     std::snprintf(out, capacity, kDibOpenFailedFormat, path);
 }
 
-RgbImage* LoadSnapshotImage(const char* path) {
+RgbImage* LoadSnapshotImage(const char* path)
+{
     if (path == nullptr) {
         return nullptr;
     }

@@ -38,14 +38,14 @@ struct DibField {
 // A parsed file: everything DecodeDib needs, all pointers inside the file.
 struct DibLayout {
     int32_t width;
-    int32_t rows;        // |height|
-    bool topDown;        // negative height: the first stored row is the top one
+    int32_t rows;  // |height|
+    bool topDown;  // negative height: the first stored row is the top one
     uint16_t bitCount;
     DibEncoding encoding;
-    const uint8_t* bits;   // first byte of the pixel data
-    size_t bitsSize;       // uncompressed: bytes needed; RLE: bytes the stream may use
-    size_t stride;         // bytes per stored row (uncompressed)
-    uint32_t masks[3];     // red, green, blue (16 and 32 bits)
+    const uint8_t* bits;  // first byte of the pixel data
+    size_t bitsSize;      // uncompressed: bytes needed; RLE: bytes the stream may use
+    size_t stride;        // bytes per stored row (uncompressed)
+    uint32_t masks[3];    // red, green, blue (16 and 32 bits)
     DibField fields[3];
     uint8_t palette[256][3];  // red, green, blue; entries past the table are black
 };

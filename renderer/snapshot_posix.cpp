@@ -11,11 +11,13 @@
 
 namespace {
 
-void PrintDibMessage(const char* text) {
+void PrintDibMessage(const char* text)
+{
     std::fprintf(stderr, "%s: %s\n", kDibCaption, text);
 }
 
-void ShowDibMessage(const char* text) {
+void ShowDibMessage(const char* text)
+{
     if (snapshotMessageHook != nullptr) {
         snapshotMessageHook(text);
     }
@@ -25,14 +27,17 @@ void ShowDibMessage(const char* text) {
 
 SnapshotMessageFn snapshotMessageHook = PrintDibMessage;
 
-bool SnapshotFileOpens(const char* path) {
+bool SnapshotFileOpens(const char* path)
+{
     const int file = open(path, O_RDONLY | O_CLOEXEC);
-    if (file < 0) return false;
+    if (file < 0)
+        return false;
     close(file);
     return true;
 }
 
-RgbImage* ReadDibFile(const char* path) {
+RgbImage* ReadDibFile(const char* path)
+{
     RgbImage* image = nullptr;
     void* view = MAP_FAILED;
     struct stat info {};
@@ -43,11 +48,11 @@ RgbImage* ReadDibFile(const char* path) {
         view = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, file, 0);
     }
     if (view != MAP_FAILED) {
-        image = ConvertDibImage(static_cast<const uint8_t*>(view), static_cast<size_t>(info.st_size),
-                                ShowDibMessage);
+        image = ConvertDibImage(static_cast<const uint8_t*>(view), static_cast<size_t>(info.st_size), ShowDibMessage);
         munmap(view, static_cast<size_t>(info.st_size));
     }
-    if (file >= 0) close(file);
+    if (file >= 0)
+        close(file);
 
     if (view == MAP_FAILED) {
         char text[4200];

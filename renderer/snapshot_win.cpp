@@ -10,9 +10,11 @@
 
 namespace {
 
-std::wstring Wide(const char* utf8) {
+std::wstring Wide(const char* utf8)
+{
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
+    if (n <= 0)
+        return std::wstring();
     std::wstring wide(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), n);
     wide.pop_back();  // the terminating zero
@@ -20,27 +22,31 @@ std::wstring Wide(const char* utf8) {
 }
 
 // Owned by whatever has the keyboard focus (none during start-up).
-void ShowDibMessage(const char* text) {
+void ShowDibMessage(const char* text)
+{
     MessageBoxW(GetFocus(), Wide(text).c_str(), Wide(kDibCaption).c_str(), MB_OK);
 }
 
 // Opened for reading, others may go on reading and writing: the way the
 // C library's fopen(path, "r") opens a file.
-HANDLE OpenForReading(const char* path, DWORD share) {
-    return CreateFileW(Wide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE OpenForReading(const char* path, DWORD share)
+{
+    return CreateFileW(Wide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
 
-bool SnapshotFileOpens(const char* path) {
+bool SnapshotFileOpens(const char* path)
+{
     HANDLE file = OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
     CloseHandle(file);
     return true;
 }
 
-RgbImage* ReadDibFile(const char* path) {
+RgbImage* ReadDibFile(const char* path)
+{
     RgbImage* image = nullptr;
     HANDLE mapping = nullptr;
     const void* view = nullptr;
@@ -57,13 +63,15 @@ RgbImage* ReadDibFile(const char* path) {
         view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
     }
     if (view != nullptr) {
-        image = ConvertDibImage(static_cast<const uint8_t*>(view), static_cast<size_t>(size.QuadPart),
-                                ShowDibMessage);
+        image = ConvertDibImage(static_cast<const uint8_t*>(view), static_cast<size_t>(size.QuadPart), ShowDibMessage);
     }
 
-    if (view != nullptr) UnmapViewOfFile(view);
-    if (mapping != nullptr) CloseHandle(mapping);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (view != nullptr)
+        UnmapViewOfFile(view);
+    if (mapping != nullptr)
+        CloseHandle(mapping);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
 
     if (view == nullptr) {
         char text[1100];

@@ -20,26 +20,34 @@ double heightRows[3][kGridCapacity];
 
 // Grid dimensions clamped to the storage, so odd settings can never index
 // outside the static layers.
-int UsedPointsX() { return std::clamp<int32_t>(rippleSettings.pointsX, 0, kGridCapacity); }
-int UsedPointsZ() { return std::clamp<int32_t>(rippleSettings.pointsZ, 0, kGridCapacity); }
+int UsedPointsX()
+{
+    return std::clamp<int32_t>(rippleSettings.pointsX, 0, kGridCapacity);
+}
+int UsedPointsZ()
+{
+    return std::clamp<int32_t>(rippleSettings.pointsZ, 0, kGridCapacity);
+}
 
-void LoadHeights(int i, double* __restrict row, int nz) {
+void LoadHeights(int i, double* __restrict row, int nz)
+{
     const GridPoint* surface = waterGrid.surface[i];
-    for (int j = 0; j < nz; ++j) row[j] = surface[j].y;
+    for (int j = 0; j < nz; ++j)
+        row[j] = surface[j].y;
 }
 
 // Both passes for row i. Pass 1 of the rows still to come reads row i's
 // pre-step heights from `cur`, so updating row i in the grid right away gives
 // exactly the two-complete-passes result.
-void StepRow(int i, const double* __restrict prev, const double* __restrict cur,
-             const double* __restrict next, int nz, float damping) {
+void StepRow(int i, const double* __restrict prev, const double* __restrict cur, const double* __restrict next, int nz,
+             float damping)
+{
     GridPoint* __restrict surface = waterGrid.surface[i];
     GridPoint* __restrict velocity = waterGrid.velocity[i];
     for (int j = 1; j < nz - 1; ++j) {
         const double h = cur[j];
         // The hexagonal neighbourhood, summed in this order.
-        const double avg =
-            (cur[j - 1] + cur[j + 1] + prev[j - 1] + prev[j] + next[j] + next[j + 1]) / 6.0;
+        const double avg = (cur[j - 1] + cur[j + 1] + prev[j - 1] + prev[j] + next[j] + next[j + 1]) / 6.0;
         float v = static_cast<float>(velocity[j].y - (h - avg));
         // A pull of constant size towards zero; -0 counts as negative.
         v = static_cast<float>(v - std::copysign(0.001, h));
@@ -54,14 +62,19 @@ void StepRow(int i, const double* __restrict prev, const double* __restrict cur,
 
 }  // namespace
 
-int32_t WaterRandom() {
+int32_t WaterRandom()
+{
     randomState = randomState * 214013u + 2531011u;
     return static_cast<int32_t>((randomState >> 16) & 0x7FFF);
 }
 
-void ResetWaterRandomForTesting() { randomState = 1; }
+void ResetWaterRandomForTesting()
+{
+    randomState = 1;
+}
 
-void InitRippleSettings() {
+void InitRippleSettings()
+{
     rippleSettings.pointsX = 151;
     rippleSettings.pointsZ = 151;
     rippleSettings.dropDepth = 2.0f;
@@ -69,10 +82,12 @@ void InitRippleSettings() {
     rippleSettings.dropsPerFrame = 1;
 }
 
-void InitWaterGrid() {
+void InitWaterGrid()
+{
     const int nx = UsedPointsX();
     const int nz = UsedPointsZ();
-    if (nx == 0 || nz == 0) return;
+    if (nx == 0 || nz == 0)
+        return;
     // The divisor is the number of points, so the grid stops short of the
     // floor's far edges (x 30, z 15).
     const float stepX = static_cast<float>(60.0 / rippleSettings.pointsX);
@@ -87,17 +102,21 @@ void InitWaterGrid() {
     }
 }
 
-void Disturb(int32_t i, int32_t j) {
+void Disturb(int32_t i, int32_t j)
+{
     // The rain only asks for points of the grid; anything else would write
     // outside the layers, so it is ignored.
-    if (i < 0 || i >= UsedPointsX() || j < 0 || j >= UsedPointsZ()) return;
+    if (i < 0 || i >= UsedPointsX() || j < 0 || j >= UsedPointsZ())
+        return;
     waterGrid.velocity[i][j].y = -rippleSettings.dropDepth;
 }
 
-void StepRipples() {
+void StepRipples()
+{
     const int nx = UsedPointsX();
     const int nz = UsedPointsZ();
-    if (nx < 3 || nz < 3) return;
+    if (nx < 3 || nz < 3)
+        return;
     const float damping = rippleSettings.damping;
     double* prev = heightRows[0];
     double* cur = heightRows[1];
@@ -114,9 +133,11 @@ void StepRipples() {
     }
 }
 
-void AdvanceWater() {
+void AdvanceWater()
+{
     for (int32_t k = 0; k < rippleSettings.dropsPerFrame; ++k) {
-        if (WaterRandom() % 2 != 0) continue;  // an odd number makes no drop
+        if (WaterRandom() % 2 != 0)
+            continue;  // an odd number makes no drop
         // i is drawn first; both land in 1 .. points - 1.
         const int32_t i = WaterRandom() % (rippleSettings.pointsX - 1) + 1;
         const int32_t j = WaterRandom() % (rippleSettings.pointsZ - 1) + 1;

@@ -9,7 +9,8 @@
 #include "tools/pictures.h"
 #include "tools/preview.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: draw_pictures <folder>\n");
         return 2;
@@ -27,8 +28,7 @@ int main(int argc, char** argv) {
     for (const PictureFile& f : files) {
         std::string path = folder + "/" + f.name;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(f.bytes.data()),
-                  static_cast<std::streamsize>(f.bytes.size()));
+        out.write(reinterpret_cast<const char*>(f.bytes.data()), static_cast<std::streamsize>(f.bytes.size()));
         if (!out) {
             std::fprintf(stderr, "draw_pictures: cannot write %s\n", path.c_str());
             ++failures;

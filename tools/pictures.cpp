@@ -10,18 +10,20 @@ namespace {
 
 // ---------------------------------------------------------------- encoding
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
+void Put16(std::vector<uint8_t>& out, uint32_t v)
+{
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
 }
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
+void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
 
 // BITMAPINFOHEADER; an icon's or cursor's height counts the image and its mask.
-void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits,
-                   uint32_t imageSize, uint32_t coloursUsed) {
+void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits, uint32_t imageSize, uint32_t coloursUsed)
+{
     Put32(out, 40);
     Put32(out, static_cast<uint32_t>(width));
     Put32(out, static_cast<uint32_t>(height));
@@ -35,11 +37,14 @@ void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits,
     Put32(out, 0);
 }
 
-int RowBytes(int width, int bits) { return (width * bits + 31) / 32 * 4; }
+int RowBytes(int width, int bits)
+{
+    return (width * bits + 31) / 32 * 4;
+}
 
 // The 1-bit AND mask of an icon or cursor, bottom row first: 1 = transparent.
-void PutMask(std::vector<uint8_t>& out, int width, int height,
-             const std::vector<bool>& transparent) {
+void PutMask(std::vector<uint8_t>& out, int width, int height, const std::vector<bool>& transparent)
+{
     int stride = RowBytes(width, 1);
     for (int y = height - 1; y >= 0; --y) {
         std::vector<uint8_t> row(static_cast<size_t>(stride), 0);
@@ -55,15 +60,19 @@ void PutMask(std::vector<uint8_t>& out, int width, int height,
 struct Colour {
     double r, g, b;
 };
-Colour Lerp(Colour a, Colour b, double t) {
+Colour Lerp(Colour a, Colour b, double t)
+{
     t = std::clamp(t, 0.0, 1.0);
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
-uint8_t ToByte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+uint8_t ToByte(double v)
+{
+    return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
 
 // Signed distance from a point to a rounded rectangle (negative inside).
-double RoundedRectDistance(double px, double py, double x0, double y0, double x1, double y1,
-                           double radius) {
+double RoundedRectDistance(double px, double py, double x0, double y0, double x1, double y1, double radius)
+{
     double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
     double qx = std::fabs(px - cx) - ((x1 - x0) / 2 - radius);
     double qy = std::fabs(py - cy) - ((y1 - y0) / 2 - radius);
@@ -79,7 +88,8 @@ struct Sample {
 
 // Averages n x n samples per pixel: smooth edges without an image library.
 template <typename F>
-Image Supersample(int width, int height, int n, F&& sampleAt) {
+Image Supersample(int width, int height, int n, F&& sampleAt)
+{
     Image img(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -108,7 +118,8 @@ Image Supersample(int width, int height, int n, F&& sampleAt) {
 // A small fixed generator, so the pictures never change between runs.
 struct Lcg {
     uint32_t state;
-    double Next() {  // in [0, 1)
+    double Next()
+    {  // in [0, 1)
         state = state * 1664525u + 1013904223u;
         return (state >> 8) / 16777216.0;
     }
@@ -131,47 +142,52 @@ constexpr Colour kSkinOutside{150, 154, 178};
 constexpr Colour kFaceWhite{255, 255, 255};
 constexpr Colour kFaceBlueGrey{0xC6, 0xC5, 0xD7};
 
-SkinLook LookOf(int index) {
+SkinLook LookOf(int index)
+{
     switch (index) {
-        case 0:  // Normal
-            return {kOutlineBlue, {255, 255, 255}, {240, 240, 246}, 2.0, false};
-        case 1:  // HighLight
-        case 2:  // HighLightSelect
-            return {kOutlineBlue, {255, 226, 158}, {232, 112, 12}, 2.0, true};
-        case 3:  // Selected
-            return {kOutlineBlue, {186, 220, 252}, {58, 112, 200}, 2.0, false};
-        case 4:  // Pressed
-            return {kOutlineBlue, {150, 150, 160}, {204, 204, 212}, 2.0, false};
-        default:  // Disable
-            return {kOutlineBeige, {247, 245, 239}, {234, 231, 222}, 0.0, false};
+    case 0:  // Normal
+        return {kOutlineBlue, {255, 255, 255}, {240, 240, 246}, 2.0, false};
+    case 1:  // HighLight
+    case 2:  // HighLightSelect
+        return {kOutlineBlue, {255, 226, 158}, {232, 112, 12}, 2.0, true};
+    case 3:  // Selected
+        return {kOutlineBlue, {186, 220, 252}, {58, 112, 200}, 2.0, false};
+    case 4:  // Pressed
+        return {kOutlineBlue, {150, 150, 160}, {204, 204, 212}, 2.0, false};
+    default:  // Disable
+        return {kOutlineBeige, {247, 245, 239}, {234, 231, 222}, 0.0, false};
     }
 }
 
 }  // namespace
 
-Image DrawSkin(int index) {
+Image DrawSkin(int index)
+{
     const SkinLook look = LookOf(index);
     const double w = 64, h = 25, radius = 3.5;
     return Supersample(64, 25, 6, [&](double px, double py) -> Sample {
         double depth = -RoundedRectDistance(px, py, 0, 0, w, h, radius);
-        if (depth < 0) return {kSkinOutside, 1};
-        if (depth < 1) return {look.outline, 1};
+        if (depth < 0)
+            return {kSkinOutside, 1};
+        if (depth < 1)
+            return {look.outline, 1};
         double t = py / h;
-        Colour face = look.hoverGradient ? Lerp(kFaceBlueGrey, kFaceWhite, t)
-                                         : Lerp(kFaceWhite, kFaceBlueGrey, t);
+        Colour face = look.hoverGradient ? Lerp(kFaceBlueGrey, kFaceWhite, t) : Lerp(kFaceWhite, kFaceBlueGrey, t);
         if (look.rimWidth == 0) {
             // Disabled: a flat, pale inside with no rim, fading into the face.
             return {Lerp(Lerp(look.rimTop, look.rimBottom, t), face, depth - 3), 1};
         }
         Colour rim = Lerp(look.rimTop, look.rimBottom, t);
         double rimEnd = 1 + look.rimWidth;
-        if (depth < rimEnd) return {rim, 1};
+        if (depth < rimEnd)
+            return {rim, 1};
         // One pixel of blend, so the border meets the gradient softly.
         return {Lerp(rim, face, depth - rimEnd), 1};
     });
 }
 
-Image DrawPanelStrip() {
+Image DrawPanelStrip()
+{
     // Light grey (the panel's own E0E0E0) with fine horizontal streaks, the
     // same at both ends so that tiles meet without a seam.
     const int w = 556, h = 20;
@@ -193,7 +209,8 @@ Image DrawPanelStrip() {
     return img;
 }
 
-Image DrawRadioMark(bool selected) {
+Image DrawRadioMark(bool selected)
+{
     const Colour frame{86, 94, 124}, shadow{214, 216, 226}, white{255, 255, 255};
     const Colour fillTop{96, 150, 236}, fillBottom{24, 66, 168};
     Image img(12, 12);
@@ -207,14 +224,16 @@ Image DrawRadioMark(bool selected) {
             }
             if (selected && x >= 3 && x <= 8 && y >= 3 && y <= 8) {
                 c = Lerp(fillTop, fillBottom, (y - 3) / 5.0);
-                if (x == 3 || y == 3) c = Lerp(c, white, 0.25);  // lit edge
+                if (x == 3 || y == 3)
+                    c = Lerp(c, white, 0.25);  // lit edge
             }
             img.at(x, y) = {ToByte(c.r), ToByte(c.g), ToByte(c.b), 255};
         }
     return img;
 }
 
-Image DrawProgramIcon() {
+Image DrawProgramIcon()
+{
     // A pool seen from above at a slant: deep water in a rounded frame, rings
     // spreading from where a drop has just landed, the next drop falling.
     const Colour frame{10, 30, 72}, waterTop{70, 160, 226}, waterBottom{8, 44, 120};
@@ -227,10 +246,12 @@ Image DrawProgramIcon() {
         double tip = std::fabs(dx) - std::max(0.0, (py - 0.5) * 0.55);
         double dropDist = py < 6.5 ? std::max(tip, 0.5 - py) : body;
         if (d > 0) {
-            if (dropDist < 0) return {dropDist > -0.8 ? dropEdge : drop, 1};
+            if (dropDist < 0)
+                return {dropDist > -0.8 ? dropEdge : drop, 1};
             return {{0, 0, 0}, 0};
         }
-        if (d > -1.2) return {frame, 1};
+        if (d > -1.2)
+            return {frame, 1};
         Colour c = Lerp(waterTop, waterBottom, (py - 12) / 19);
         // Rings: ellipses flattened by the slant, fading as they spread.
         double ex = px - 16, ey = (py - 22) * 2.0;
@@ -238,40 +259,36 @@ Image DrawProgramIcon() {
         for (double radius : {3.0, 6.8, 10.8}) {
             double strength = 1.0 - radius * 0.04;
             double band = std::fabs(r - radius);
-            if (band < 1.1) c = Lerp(c, ring, strength * (1 - band / 1.1));
+            if (band < 1.1)
+                c = Lerp(c, ring, strength * (1 - band / 1.1));
         }
         // A soft sheen along the top of the water.
-        if (py < 17) c = Lerp(c, ring, (17 - py) / 5 * 0.25);
-        if (dropDist < 0 && d < -1.2) return {dropDist > -0.8 ? dropEdge : drop, 1};
+        if (py < 17)
+            c = Lerp(c, ring, (17 - py) / 5 * 0.25);
+        if (dropDist < 0 && d < -1.2)
+            return {dropDist > -0.8 ? dropEdge : drop, 1};
         return {c, 1};
     });
     QuantiseColours(img, 255);
     return img;
 }
 
-std::vector<Mono> DrawHandCursor() {
+std::vector<Mono> DrawHandCursor()
+{
     // A pointing hand, the tip of the index finger at the hot spot (12, 10).
     static const char* const rows[] = {
         "...........###..................",  // 10
-        "..........#ooo#.................",
-        "..........#ooo#.................",
-        "..........#ooo#.................",
-        "..........#ooo#.................",
+        "..........#ooo#.................", "..........#ooo#.................",
+        "..........#ooo#.................", "..........#ooo#.................",
         "..........#ooo####..............",  // 15
-        "..........#ooo#ooo####..........",
-        "..........#ooo#ooo#ooo###.......",
-        "..........#ooo#ooo#ooo#oo#......",
-        "...###....#ooooooo#ooo#oo#......",
+        "..........#ooo#ooo####..........", "..........#ooo#ooo#ooo###.......",
+        "..........#ooo#ooo#ooo#oo#......", "...###....#ooooooo#ooo#oo#......",
         "..#ooo#...#oooooooooooooo#......",  // 20
-        "..#oooo#..#oooooooooooooo#......",
-        "...#oooo#.#oooooooooooooo#......",
-        "....#oooo##oooooooooooooo#......",
-        ".....#ooooooooooooooooooo#......",
+        "..#oooo#..#oooooooooooooo#......", "...#oooo#.#oooooooooooooo#......",
+        "....#oooo##oooooooooooooo#......", ".....#ooooooooooooooooooo#......",
         "......#oooooooooooooooooo#......",  // 25
-        ".......#oooooooooooooooo#.......",
-        "........#oooooooooooooo#........",
-        ".........#ooooooooooooo#........",
-        "..........#oooooooooooo#........",
+        ".......#oooooooooooooooo#.......", "........#oooooooooooooo#........",
+        ".........#ooooooooooooo#........", "..........#oooooooooooo#........",
         "..........#oooooooooooo#........",  // 30
         "..........##############........",
     };
@@ -279,27 +296,32 @@ std::vector<Mono> DrawHandCursor() {
     for (int r = 0; r < 22; ++r)
         for (int x = 0; x < 32; ++x) {
             char ch = rows[r][x];
-            px[static_cast<size_t>((r + 10) * 32 + x)] =
-                ch == '#' ? Mono::Black : ch == 'o' ? Mono::White : Mono::Transparent;
+            px[static_cast<size_t>((r + 10) * 32 + x)] = ch == '#'   ? Mono::Black
+                                                         : ch == 'o' ? Mono::White
+                                                                     : Mono::Transparent;
         }
     return px;
 }
 
 // ---------------------------------------------------------------- quantising
 
-void QuantiseColours(Image& image, int maxColours) {
+void QuantiseColours(Image& image, int maxColours)
+{
     // Median cut over the opaque pixels' distinct colours, weighted by count.
     std::map<std::array<uint8_t, 3>, int> counts;
     for (const Rgba& p : image.pixels)
-        if (p.a >= 128) ++counts[{p.r, p.g, p.b}];
-    if (static_cast<int>(counts.size()) <= maxColours) return;
+        if (p.a >= 128)
+            ++counts[{p.r, p.g, p.b}];
+    if (static_cast<int>(counts.size()) <= maxColours)
+        return;
 
     struct Entry {
         std::array<uint8_t, 3> c;
         int n;
     };
     std::vector<std::vector<Entry>> boxes(1);
-    for (auto& [c, n] : counts) boxes[0].push_back({c, n});
+    for (auto& [c, n] : counts)
+        boxes[0].push_back({c, n});
     auto spread = [](const std::vector<Entry>& box, int& channel) {
         int best = -1;
         for (int ch = 0; ch < 3; ++ch) {
@@ -326,7 +348,8 @@ void QuantiseColours(Image& image, int maxColours) {
                 pickChannel = ch;
             }
         }
-        if (pick < 0) break;
+        if (pick < 0)
+            break;
         auto& box = boxes[static_cast<size_t>(pick)];
         std::sort(box.begin(), box.end(), [&](const Entry& a, const Entry& b) {
             if (a.c[static_cast<size_t>(pickChannel)] != b.c[static_cast<size_t>(pickChannel)])
@@ -334,10 +357,13 @@ void QuantiseColours(Image& image, int maxColours) {
             return a.c < b.c;
         });
         int total = 0;
-        for (const Entry& e : box) total += e.n;
+        for (const Entry& e : box)
+            total += e.n;
         size_t cut = 0;
-        for (int acc = 0; cut + 1 < box.size() && acc + box[cut].n <= total / 2; ++cut) acc += box[cut].n;
-        if (cut == 0) cut = 1;
+        for (int acc = 0; cut + 1 < box.size() && acc + box[cut].n <= total / 2; ++cut)
+            acc += box[cut].n;
+        if (cut == 0)
+            cut = 1;
         std::vector<Entry> upper(box.begin() + static_cast<long>(cut), box.end());
         box.resize(cut);
         boxes.push_back(std::move(upper));
@@ -352,7 +378,8 @@ void QuantiseColours(Image& image, int maxColours) {
             n += e.n;
         }
         std::array<uint8_t, 3> mean{ToByte(r / n), ToByte(g / n), ToByte(b / n)};
-        for (const Entry& e : box) mapTo[e.c] = mean;
+        for (const Entry& e : box)
+            mapTo[e.c] = mean;
     }
     for (Rgba& p : image.pixels)
         if (p.a >= 128) {
@@ -365,7 +392,8 @@ void QuantiseColours(Image& image, int maxColours) {
 
 // ---------------------------------------------------------------- files
 
-std::vector<uint8_t> EncodeBmp24(const Image& image) {
+std::vector<uint8_t> EncodeBmp24(const Image& image)
+{
     int stride = RowBytes(image.width, 24);
     uint32_t dataSize = static_cast<uint32_t>(stride * image.height);
     std::vector<uint8_t> out;
@@ -382,12 +410,14 @@ std::vector<uint8_t> EncodeBmp24(const Image& image) {
             out.push_back(p.g);
             out.push_back(p.r);
         }
-        for (int pad = image.width * 3; pad < stride; ++pad) out.push_back(0);
+        for (int pad = image.width * 3; pad < stride; ++pad)
+            out.push_back(0);
     }
     return out;
 }
 
-std::vector<uint8_t> EncodeIco8(const Image& image) {
+std::vector<uint8_t> EncodeIco8(const Image& image)
+{
     // Palette: entry 0 is black for the transparent pixels, then the opaque
     // colours in order of first appearance.
     std::vector<std::array<uint8_t, 3>> palette{{0, 0, 0}};
@@ -417,8 +447,7 @@ std::vector<uint8_t> EncodeIco8(const Image& image) {
 
     int stride = RowBytes(image.width, 8);
     int maskStride = RowBytes(image.width, 1);
-    uint32_t imageBytes = static_cast<uint32_t>(40 + 256 * 4 + stride * image.height +
-                                                maskStride * image.height);
+    uint32_t imageBytes = static_cast<uint32_t>(40 + 256 * 4 + stride * image.height + maskStride * image.height);
     std::vector<uint8_t> out;
     Put16(out, 0);
     Put16(out, 1);  // icon
@@ -431,8 +460,7 @@ std::vector<uint8_t> EncodeIco8(const Image& image) {
     Put16(out, 8);  // bits per pixel
     Put32(out, imageBytes);
     Put32(out, 22);
-    PutInfoHeader(out, image.width, image.height * 2, 8,
-                  static_cast<uint32_t>(stride * image.height), 256);
+    PutInfoHeader(out, image.width, image.height * 2, 8, static_cast<uint32_t>(stride * image.height), 256);
     for (const auto& c : palette) {
         out.push_back(c[2]);
         out.push_back(c[1]);
@@ -442,14 +470,15 @@ std::vector<uint8_t> EncodeIco8(const Image& image) {
     for (int y = image.height - 1; y >= 0; --y) {
         for (int x = 0; x < image.width; ++x)
             out.push_back(pixels[static_cast<size_t>(y * image.width + x)]);
-        for (int pad = image.width; pad < stride; ++pad) out.push_back(0);
+        for (int pad = image.width; pad < stride; ++pad)
+            out.push_back(0);
     }
     PutMask(out, image.width, image.height, transparent);
     return out;
 }
 
-std::vector<uint8_t> EncodeCur1(int width, int height, const std::vector<Mono>& pixels, int hotX,
-                                int hotY) {
+std::vector<uint8_t> EncodeCur1(int width, int height, const std::vector<Mono>& pixels, int hotX, int hotY)
+{
     int stride = RowBytes(width, 1);
     uint32_t imageBytes = static_cast<uint32_t>(40 + 2 * 4 + 2 * stride * height);
     std::vector<uint8_t> out;
@@ -478,7 +507,8 @@ std::vector<uint8_t> EncodeCur1(int width, int height, const std::vector<Mono>& 
     return out;
 }
 
-std::vector<PictureFile> DrawPictureFiles() {
+std::vector<PictureFile> DrawPictureFiles()
+{
     static const char* const skinFiles[] = {
         "skin_normal.bmp",   "skin_highlight.bmp", "skin_highlightselect.bmp",
         "skin_selected.bmp", "skin_pressed.bmp",   "skin_disable.bmp",
@@ -489,6 +519,7 @@ std::vector<PictureFile> DrawPictureFiles() {
     files.push_back({"radio_unselected.bmp", EncodeBmp24(DrawRadioMark(false))});
     files.push_back({"radio_selected.bmp", EncodeBmp24(DrawRadioMark(true))});
     files.push_back({"link_hand.cur", EncodeCur1(32, 32, DrawHandCursor(), kHandHotX, kHandHotY)});
-    for (int i = 0; i < 6; ++i) files.push_back({skinFiles[i], EncodeBmp24(DrawSkin(i))});
+    for (int i = 0; i < 6; ++i)
+        files.push_back({skinFiles[i], EncodeBmp24(DrawSkin(i))});
     return files;
 }

@@ -25,8 +25,14 @@ struct Image {
 
     Image() = default;
     Image(int w, int h, Rgba fill = {}) : width(w), height(h), pixels(static_cast<size_t>(w * h), fill) {}
-    Rgba& at(int x, int y) { return pixels[static_cast<size_t>(y * width + x)]; }
-    const Rgba& at(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    Rgba& at(int x, int y)
+    {
+        return pixels[static_cast<size_t>(y * width + x)];
+    }
+    const Rgba& at(int x, int y) const
+    {
+        return pixels[static_cast<size_t>(y * width + x)];
+    }
 };
 
 // --- Encoders.
@@ -38,8 +44,7 @@ std::vector<uint8_t> EncodeBmp24(const Image& image);
 std::vector<uint8_t> EncodeIco8(const Image& image);
 // One-image monochrome CUR with a hot spot: black, white or transparent pixels.
 enum class Mono : uint8_t { Transparent, Black, White };
-std::vector<uint8_t> EncodeCur1(int width, int height, const std::vector<Mono>& pixels,
-                                int hotX, int hotY);
+std::vector<uint8_t> EncodeCur1(int width, int height, const std::vector<Mono>& pixels, int hotX, int hotY);
 
 // Reduces an image's opaque colours to at most maxColours (median cut).
 void QuantiseColours(Image& image, int maxColours);

@@ -24,10 +24,12 @@ constexpr int kFrames = 90;
 // The floor picture: black, so the ground stays black under the blue tint,
 // with white corners, because the water is coloured by the texel at (0, 0),
 // which blends the four corners.
-bool WriteFloorPicture(const std::string& path) {
+bool WriteFloorPicture(const std::string& path)
+{
     Image floor(256, 256, {0, 0, 0, 255});
     for (int y : {0, 255})
-        for (int x : {0, 255}) floor.at(x, y) = {255, 255, 255, 255};
+        for (int x : {0, 255})
+            floor.at(x, y) = {255, 255, 255, 255};
     std::vector<uint8_t> bytes = EncodeBmp24(floor);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -36,19 +38,21 @@ bool WriteFloorPicture(const std::string& path) {
 
 }  // namespace
 
-bool DrawPreview(Image& out) {
+bool DrawPreview(Image& out)
+{
     const int w = kPreviewWidth * kScale, h = kPreviewHeight * kScale;
     std::vector<uint8_t> buffer(static_cast<size_t>(w * h * 4));
     OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
-    if (!context) return false;
+    if (!context)
+        return false;
     bool ok = OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, w, h);
 
     // A name of this process's own: the temp folder is shared with other runs
     // and other users, whose files there may be neither ours to replace nor
     // to delete.
-    std::string floorPath = (std::filesystem::temp_directory_path() /
-                             ("brinefold_preview_floor_" + std::to_string(getpid()) + ".bmp"))
-                                .string();
+    std::string floorPath =
+        (std::filesystem::temp_directory_path() / ("brinefold_preview_floor_" + std::to_string(getpid()) + ".bmp"))
+            .string();
     ok = ok && WriteFloorPicture(floorPath);
     floorSnapshotPath = floorPath.c_str();
 
@@ -84,11 +88,11 @@ bool DrawPreview(Image& out) {
                         // GL rows run bottom up.
                         int gy = h - 1 - (y * kScale + sy);
                         const uint8_t* p = &buffer[static_cast<size_t>((gy * w + x * kScale + sx) * 4)];
-                        for (int c = 0; c < 3; ++c) sum[c] += p[c];
+                        for (int c = 0; c < 3; ++c)
+                            sum[c] += p[c];
                     }
                 const int n = kScale * kScale;
-                out.at(x, y) = {static_cast<uint8_t>((sum[0] + n / 2) / n),
-                                static_cast<uint8_t>((sum[1] + n / 2) / n),
+                out.at(x, y) = {static_cast<uint8_t>((sum[0] + n / 2) / n), static_cast<uint8_t>((sum[1] + n / 2) / n),
                                 static_cast<uint8_t>((sum[2] + n / 2) / n), 255};
             }
     }
@@ -98,9 +102,11 @@ bool DrawPreview(Image& out) {
     return ok;
 }
 
-bool DrawPreviewFile(PictureFile& out) {
+bool DrawPreviewFile(PictureFile& out)
+{
     Image img;
-    if (!DrawPreview(img)) return false;
+    if (!DrawPreview(img))
+        return false;
     out = {std::string(kPreviewFile), EncodeBmp24(img)};
     return true;
 }

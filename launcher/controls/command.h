@@ -40,18 +40,18 @@ FontSpec CommandDesignFont();
 
 struct CommandCore {
     // --- Per-instance state, as the control names it.
-    uint8_t ButtonState = 0;     // 0 not initialised, 1 normal, 2 hover, 3 focused, 4 focused + hover
-    int16_t Enabled = kFalse;    // a never-stored instance starts disabled (see GetEnabled)
-    uint8_t FirstRun = 0;        // 0 until stored once
+    uint8_t ButtonState = 0;   // 0 not initialised, 1 normal, 2 hover, 3 focused, 4 focused + hover
+    int16_t Enabled = kFalse;  // a never-stored instance starts disabled (see GetEnabled)
+    uint8_t FirstRun = 0;      // 0 until stored once
     int16_t HoverGradient = kFalse;
     int16_t LeftDown = kFalse;
 
     // --- The caption LblMsg and the background mode.
     std::string caption = "Command";  // UTF-8
     FontSpec font = CommandDesignFont();
-    int32_t captionColour = 0;        // 0x00BBGGRR, or 0x800000nn for system colour nn
-    bool captionEnabled = true;       // false: drawn greyed
-    bool opaque = true;               // false: transparent background, only the caption shows
+    int32_t captionColour = 0;   // 0x00BBGGRR, or 0x800000nn for system colour nn
+    bool captionEnabled = true;  // false: drawn greyed
+    bool opaque = true;          // false: transparent background, only the caption shows
 
     // --- TmrMouse: on once Initialize has run.
     bool timerOn = false;
@@ -65,7 +65,7 @@ struct CommandCore {
 
     // --- Events (the handlers of the control and of LblMsg, which passes its
     // mouse events on unchanged). Each returns whether Click is raised.
-    void UserControl_MouseMove();              // the pointer moves over the button
+    void UserControl_MouseMove();  // the pointer moves over the button
     void UserControl_GotFocus();
     void UserControl_LostFocus();
     void UserControl_MouseDown(MouseButton button);
@@ -75,9 +75,15 @@ struct CommandCore {
 
     // --- Host-facing members.
     void Initialize();
-    std::string GetCaption() const { return caption; }
+    std::string GetCaption() const
+    {
+        return caption;
+    }
     void LetCaption(std::string_view text);
-    FontSpec GetFont() const { return font; }
+    FontSpec GetFont() const
+    {
+        return font;
+    }
     void SetFont(const FontSpec& f);
     int32_t GetFontColour();
     void LetFontColour(int32_t colour);

@@ -42,20 +42,24 @@ struct CommandWindow {
     void* clickContext = nullptr;
 };
 
-CommandWindow* DataOf(HWND hwnd) {
+CommandWindow* DataOf(HWND hwnd)
+{
     return reinterpret_cast<CommandWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 // The button behind a window handle; null for a window of any other class.
-CommandWindow* InstanceOf(HWND hwnd) {
+CommandWindow* InstanceOf(HWND hwnd)
+{
     wchar_t name[32] = {};
     if (!hwnd || !GetClassNameW(hwnd, name, 32) || std::wstring_view(name) != kCommandClassName)
         return nullptr;
     return DataOf(hwnd);
 }
 
-std::wstring Widen(std::string_view utf8) {
-    if (utf8.empty()) return {};
+std::wstring Widen(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
@@ -67,14 +71,14 @@ std::wstring Widen(std::string_view utf8) {
 // The six skins, loaded once from the program's resources and kept for the
 // life of the process. Null where a skin is missing: that face then has no
 // border, and the rest still draws.
-HBITMAP Skin(CommandSkin skin) {
+HBITMAP Skin(CommandSkin skin)
+{
     static HBITMAP skins[kCommandSkinCount];
     static bool loaded = false;
     if (!loaded) {
         loaded = true;
         for (int i = 0; i < kCommandSkinCount; ++i)
-            skins[i] = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                       MAKEINTRESOURCEW(IDB_SKIN_NORMAL + i),
+            skins[i] = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SKIN_NORMAL + i),
                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     }
     return skins[static_cast<int>(skin)];
@@ -83,7 +87,8 @@ HBITMAP Skin(CommandSkin skin) {
 // The caption font. The stored layouts name "ＭＳ Ｐゴシック"; where that face
 // is missing, another installed Gothic face stands in for it, and for any
 // other missing face asked for in the Japanese character set.
-HFONT MakeFont(const FontSpec& spec) {
+HFONT MakeFont(const FontSpec& spec)
+{
     std::wstring wanted = Widen(spec.name);
     std::wstring face = wanted;
     if (!FaceInstalled(wanted) && (IsGothicFace(wanted) || spec.charset == SHIFTJIS_CHARSET) &&
@@ -105,40 +110,45 @@ HFONT MakeFont(const FontSpec& spec) {
     return CreateFontIndirectW(&lf);
 }
 
-COLORREF CaptionColour(int32_t colour) {
+COLORREF CaptionColour(int32_t colour)
+{
     uint32_t c = static_cast<uint32_t>(colour);
-    if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
+    if (c & 0x80000000u)
+        return GetSysColor(static_cast<int>(c & 0xFF));
     return static_cast<COLORREF>(c);
 }
 
 // ---------------------------------------------------------------- painting
 
-void PaintFace(HDC dc, int w, int h, const CommandCore& core) {
+void PaintFace(HDC dc, int w, int h, const CommandCore& core)
+{
     // Clear, then the gradient over the whole surface.
     RECT all{0, 0, w, h};
     FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     FaceGradient g = MakeFaceGradient(w, h, core.HoverGradient);
     TRIVERTEX vertex[2];
     for (int i = 0; i < 2; ++i)
-        vertex[i] = {g.vertex[i].x, g.vertex[i].y, g.vertex[i].red, g.vertex[i].green,
-                     g.vertex[i].blue, g.vertex[i].alpha};
+        vertex[i] = {g.vertex[i].x,     g.vertex[i].y,    g.vertex[i].red,
+                     g.vertex[i].green, g.vertex[i].blue, g.vertex[i].alpha};
     GRADIENT_RECT rect{g.rect.upperLeft, g.rect.lowerRight};
     GradientFill(dc, vertex, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 
     // The border: eight stretch copies from the skin. Colour-on-colour keeps
     // shrunk edges from being ANDed into darker lines.
     HBITMAP skin = Skin(core.face);
-    if (!skin) return;
+    if (!skin)
+        return;
     MemoryDc skinDc(dc);
     Selection select(skinDc, skin);
     int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
     for (const BorderPiece& p : BorderPieces(w, h))
-        StretchBlt(dc, p.button.x, p.button.y, p.button.width, p.button.height, skinDc, p.skin.x,
-                   p.skin.y, p.skin.width, p.skin.height, SRCCOPY);
+        StretchBlt(dc, p.button.x, p.button.y, p.button.width, p.button.height, skinDc, p.skin.x, p.skin.y,
+                   p.skin.width, p.skin.height, SRCCOPY);
     SetStretchBltMode(dc, oldMode);
 }
 
-void PaintCaption(HDC dc, int w, int h, const CommandWindow& cw) {
+void PaintCaption(HDC dc, int w, int h, const CommandWindow& cw)
+{
     std::wstring text = Widen(cw.core.caption);
     HGDIOBJ oldFont = SelectObject(dc, cw.font ? cw.font.get() : GetStockObject(DEFAULT_GUI_FONT));
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
@@ -165,11 +175,13 @@ void PaintCaption(HDC dc, int w, int h, const CommandWindow& cw) {
 }
 
 // The whole button as its state says; drawn off screen first (no flicker).
-void PaintContent(HDC target, const CommandWindow& cw) {
+void PaintContent(HDC target, const CommandWindow& cw)
+{
     RECT rc;
     GetClientRect(cw.hwnd, &rc);
     int w = rc.right, h = rc.bottom;
-    if (w <= 0 || h <= 0) return;
+    if (w <= 0 || h <= 0)
+        return;
     PaintBuffered(target, w, h, [&](HDC dc) {
         if (cw.core.opaque) {
             PaintFace(dc, w, h, cw.core);
@@ -185,7 +197,8 @@ void PaintContent(HDC target, const CommandWindow& cw) {
 // Brings the window in line with the core after every event or member call:
 // the timer, the window's enabled state (so a disabled button takes neither
 // focus nor mouse input), the caption font, and the face on screen.
-void Apply(CommandWindow& cw) {
+void Apply(CommandWindow& cw)
+{
     if (cw.core.timerOn && !cw.timerSet)
         cw.timerSet = SetTimer(cw.hwnd, kTmrMouse, kTmrMouseInterval, nullptr) != 0;
     bool enabled = cw.core.Enabled != kFalse;
@@ -205,8 +218,8 @@ void Apply(CommandWindow& cw) {
             cw.fontMadeFor = cw.core.font;
         }
     }
-    Look now{cw.core.faceDrawings, cw.core.caption, cw.core.captionColour,
-             cw.core.captionEnabled, cw.core.opaque, cw.font.get()};
+    Look now{cw.core.faceDrawings,   cw.core.caption, cw.core.captionColour,
+             cw.core.captionEnabled, cw.core.opaque,  cw.font.get()};
     if (!cw.painted || !(now == cw.shown)) {
         cw.shown = now;
         cw.painted = true;
@@ -215,7 +228,8 @@ void Apply(CommandWindow& cw) {
 }
 
 // Click goes out last: the handler may destroy the button.
-void RaiseClick(CommandWindow& cw) {
+void RaiseClick(CommandWindow& cw)
+{
     HWND hwnd = cw.hwnd;
     CommandClickHandler handler = cw.onClick;
     void* context = cw.clickContext;
@@ -225,95 +239,97 @@ void RaiseClick(CommandWindow& cw) {
     }
     HWND parent = GetParent(hwnd);
     if (parent)
-        SendMessageW(parent, WM_COMMAND,
-                     MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
 }
 
-MouseButton ButtonOf(UINT message) {
+MouseButton ButtonOf(UINT message)
+{
     switch (message) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP: return MouseButton::Left;
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP: return MouseButton::Right;
-        default: return MouseButton::Middle;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: return MouseButton::Left;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: return MouseButton::Right;
+    default: return MouseButton::Middle;
     }
 }
 
-LRESULT HandleMessage(CommandWindow& cw, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleMessage(CommandWindow& cw, UINT message, WPARAM wParam, LPARAM lParam)
+{
     HWND hwnd = cw.hwnd;
     switch (message) {
-        case WM_MOUSEMOVE: {
-            // While the left button is held the moves come captured from
-            // anywhere; only those over the button count as over it.
-            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            if (PtInRect(&rc, p)) {
-                cw.core.UserControl_MouseMove();
+    case WM_MOUSEMOVE: {
+        // While the left button is held the moves come captured from
+        // anywhere; only those over the button count as over it.
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        if (PtInRect(&rc, p)) {
+            cw.core.UserControl_MouseMove();
+            Apply(cw);
+        }
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        cw.core.UserControl_MouseDown(MouseButton::Left);
+        Apply(cw);
+        if (cw.core.Enabled != kFalse) {
+            // Capture, so that the release is seen wherever it happens.
+            SetCapture(hwnd);
+            // The focus the press gives arrives after the press itself.
+            if (GetFocus() != hwnd)
+                SetFocus(hwnd);
+        }
+        return 0;
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        cw.core.UserControl_MouseDown(ButtonOf(message));
+        Apply(cw);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        bool click = cw.core.UserControl_MouseUp(ButtonOf(message));
+        Apply(cw);
+        if (message == WM_LBUTTONUP && GetCapture() == hwnd)
+            ReleaseCapture();
+        if (click)
+            RaiseClick(cw);
+        return 0;
+    }
+    case WM_SETFOCUS:
+        cw.core.UserControl_GotFocus();
+        Apply(cw);
+        return 0;
+    case WM_KILLFOCUS:
+        cw.core.UserControl_LostFocus();
+        Apply(cw);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTmrMouse) {
+            // The caption has no window of its own, so over the caption
+            // is over the button. A position that cannot be read changes nothing.
+            POINT p;
+            if (GetCursorPos(&p)) {
+                cw.core.TmrMouse_Timer(WindowFromPoint(p) == hwnd);
                 Apply(cw);
             }
-            return 0;
         }
-        case WM_LBUTTONDOWN:
-            cw.core.UserControl_MouseDown(MouseButton::Left);
-            Apply(cw);
-            if (cw.core.Enabled != kFalse) {
-                // Capture, so that the release is seen wherever it happens.
-                SetCapture(hwnd);
-                // The focus the press gives arrives after the press itself.
-                if (GetFocus() != hwnd) SetFocus(hwnd);
-            }
-            return 0;
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            cw.core.UserControl_MouseDown(ButtonOf(message));
-            Apply(cw);
-            return 0;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-        case WM_MBUTTONUP: {
-            bool click = cw.core.UserControl_MouseUp(ButtonOf(message));
-            Apply(cw);
-            if (message == WM_LBUTTONUP && GetCapture() == hwnd) ReleaseCapture();
-            if (click) RaiseClick(cw);
-            return 0;
-        }
-        case WM_SETFOCUS:
-            cw.core.UserControl_GotFocus();
-            Apply(cw);
-            return 0;
-        case WM_KILLFOCUS:
-            cw.core.UserControl_LostFocus();
-            Apply(cw);
-            return 0;
-        case WM_TIMER:
-            if (wParam == kTmrMouse) {
-                // The caption has no window of its own, so over the caption
-                // is over the button. A position that cannot be read changes nothing.
-                POINT p;
-                if (GetCursorPos(&p)) {
-                    cw.core.TmrMouse_Timer(WindowFromPoint(p) == hwnd);
-                    Apply(cw);
-                }
-            }
-            return 0;
-        case WM_SIZE:
-            cw.sized = true;
-            cw.core.UserControl_Resize();
-            Apply(cw);
-            return 0;
-        case WM_ERASEBKGND:
-        case WM_PAINT:
-        case WM_PRINTCLIENT:
-            return PaintMessage(hwnd, message, wParam, [&](HDC dc) { PaintContent(dc, cw); });
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(cw.font.get());
-        default:
-            return DefWindowProcW(hwnd, message, wParam, lParam);
+        return 0;
+    case WM_SIZE:
+        cw.sized = true;
+        cw.core.UserControl_Resize();
+        Apply(cw);
+        return 0;
+    case WM_ERASEBKGND:
+    case WM_PAINT:
+    case WM_PRINTCLIENT: return PaintMessage(hwnd, message, wParam, [&](HDC dc) { PaintContent(dc, cw); });
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(cw.font.get());
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
-LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_NCCREATE) {
         auto* cw = static_cast<CommandWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         cw->hwnd = hwnd;
@@ -321,9 +337,11 @@ LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     CommandWindow* cw = DataOf(hwnd);
-    if (!cw) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (!cw)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        if (cw->timerSet) KillTimer(hwnd, kTmrMouse);
+        if (cw->timerSet)
+            KillTimer(hwnd, kTmrMouse);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         delete cw;
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -335,9 +353,11 @@ LRESULT CALLBACK CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 // Registers the window class on first use.
-bool RegisterCommandClass() {
+bool RegisterCommandClass()
+{
     static bool registered = false;
-    if (registered) return true;
+    if (registered)
+        return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = CommandWindowProc;  // no CS_DBLCLKS: a quick second press is a press
@@ -350,20 +370,19 @@ bool RegisterCommandClass() {
 
 }  // namespace
 
-
-Command Command::Create(HWND parent, int id, int x, int y, int width, int height,
-                        const PropertyBag& layout, const FontSpec& ambientFont) {
-    if (!RegisterCommandClass()) return {};
+Command Command::Create(HWND parent, int id, int x, int y, int width, int height, const PropertyBag& layout,
+                        const FontSpec& ambientFont)
+{
+    if (!RegisterCommandClass())
+        return {};
     auto* cw = new CommandWindow;
     cw->layout = layout;
     cw->ambient = ambientFont;
     cw->core.host = &cw->layout;
     // Loading: the stored properties, ending with a refresh.
     cw->core.ReadProperties(cw->layout, cw->ambient);
-    HWND hwnd = CreateWindowExW(0, kCommandClassName, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y, width,
-                                height, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    HWND hwnd = CreateWindowExW(0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y,
+                                width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), cw);
     if (!hwnd) {
         delete cw;
@@ -378,9 +397,13 @@ Command Command::Create(HWND parent, int id, int x, int y, int width, int height
     return Command(hwnd);
 }
 
-Command::operator bool() const { return InstanceOf(window_) != nullptr; }
+Command::operator bool() const
+{
+    return InstanceOf(window_) != nullptr;
+}
 
-void Command::OnClick(CommandClickHandler handler, void* context) const {
+void Command::OnClick(CommandClickHandler handler, void* context) const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->onClick = handler;
         cw->clickContext = context;
@@ -388,82 +411,99 @@ void Command::OnClick(CommandClickHandler handler, void* context) const {
 }
 
 // Each member runs the core's routine, then shows the result.
-void Command::Initialize() const {
+void Command::Initialize() const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->core.Initialize();
         Apply(*cw);
     }
 }
-std::string Command::Caption() const {
+std::string Command::Caption() const
+{
     CommandWindow* cw = InstanceOf(window_);
     return cw ? cw->core.GetCaption() : std::string();
 }
-void Command::Caption(std::string_view text) const {
+void Command::Caption(std::string_view text) const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->core.LetCaption(text);
         Apply(*cw);
     }
 }
-FontSpec Command::Font() const {
+FontSpec Command::Font() const
+{
     CommandWindow* cw = InstanceOf(window_);
     return cw ? cw->core.GetFont() : FontSpec{};
 }
-void Command::Font(const FontSpec& font) const {
+void Command::Font(const FontSpec& font) const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->core.SetFont(font);
         Apply(*cw);
     }
 }
-int32_t Command::FontColour() const {
+int32_t Command::FontColour() const
+{
     CommandWindow* cw = InstanceOf(window_);
-    if (!cw) return 0;
+    if (!cw)
+        return 0;
     int32_t colour = cw->core.GetFontColour();
     Apply(*cw);
     return colour;
 }
-void Command::FontColour(int32_t colour) const {
+void Command::FontColour(int32_t colour) const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->core.LetFontColour(colour);
         Apply(*cw);
     }
 }
-bool Command::Enabled() const {
+bool Command::Enabled() const
+{
     CommandWindow* cw = InstanceOf(window_);
-    if (!cw) return false;
+    if (!cw)
+        return false;
     bool enabled = cw->core.GetEnabled() != kFalse;
     Apply(*cw);
     return enabled;
 }
-void Command::Enabled(bool enabled) const {
+void Command::Enabled(bool enabled) const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->core.LetEnabled(enabled ? kTrue : kFalse);
         Apply(*cw);
     }
 }
-bool Command::Visible() const {
+bool Command::Visible() const
+{
     CommandWindow* cw = InstanceOf(window_);
-    if (!cw) return false;
+    if (!cw)
+        return false;
     bool visible = cw->core.GetVisible() != kFalse;
     Apply(*cw);
     return visible;
 }
-void Command::Visible(bool visible) const {
+void Command::Visible(bool visible) const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->core.LetVisible(visible ? kTrue : kFalse);
         Apply(*cw);
     }
 }
-void Command::WriteProperties(PropertyBag& bag) const {
+void Command::WriteProperties(PropertyBag& bag) const
+{
     if (CommandWindow* cw = InstanceOf(window_)) {
         cw->core.WriteProperties(bag, cw->ambient);
         Apply(*cw);
     }
 }
-const PropertyBag* Command::Layout() const {
+const PropertyBag* Command::Layout() const
+{
     CommandWindow* cw = InstanceOf(window_);
     return cw ? &cw->layout : nullptr;
 }
-const CommandCore* Command::State() const {
+const CommandCore* Command::State() const
+{
     CommandWindow* cw = InstanceOf(window_);
     return cw ? &cw->core : nullptr;
 }

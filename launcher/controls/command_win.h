@@ -37,10 +37,13 @@ public:
     // Creates the button as a child of parent and loads it from its stored
     // properties (ambientFont: the host's font, the default of "Font"). The
     // host then calls Initialize. An empty handle when creation fails.
-    static Command Create(HWND parent, int id, int x, int y, int width, int height,
-                          const PropertyBag& layout, const FontSpec& ambientFont);
+    static Command Create(HWND parent, int id, int x, int y, int width, int height, const PropertyBag& layout,
+                          const FontSpec& ambientFont);
 
-    HWND window() const { return window_; }
+    HWND window() const
+    {
+        return window_;
+    }
     explicit operator bool() const;
 
     // Click: the callback to run, or null for WM_COMMAND (BN_CLICKED) to the parent.
@@ -52,9 +55,9 @@ public:
     void Font(const FontSpec& font) const;
     int32_t FontColour() const;  // also redraws the Normal face
     void FontColour(int32_t colour) const;
-    bool Enabled() const;        // also redraws by enabled state
+    bool Enabled() const;  // also redraws by enabled state
     void Enabled(bool enabled) const;
-    bool Visible() const;        // also redraws the Normal face when opaque
+    bool Visible() const;  // also redraws the Normal face when opaque
     void Visible(bool visible) const;
 
     // Writes the stored properties, as a host does when it saves its layout.

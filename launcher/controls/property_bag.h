@@ -19,13 +19,13 @@
 
 // A font object as stored: face, size in points, weight, style, character set.
 struct FontSpec {
-    std::string name;        // UTF-8
-    double size = 9.75;      // points
-    int16_t weight = 400;    // 400 normal, 700 bold
+    std::string name;      // UTF-8
+    double size = 9.75;    // points
+    int16_t weight = 400;  // 400 normal, 700 bold
     bool italic = false;
     bool underline = false;
     bool strikethrough = false;
-    int16_t charset = 0;     // 128 = Shift-JIS
+    int16_t charset = 0;  // 128 = Shift-JIS
 
     friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
@@ -44,17 +44,25 @@ public:
     PropertyValue ReadProperty(std::string_view name, const PropertyValue& readDefault) const;
     // Stores value under name, unless it equals writeDefault: then nothing is
     // stored (and an earlier value under that name is dropped).
-    void WriteProperty(std::string_view name, const PropertyValue& value,
-                       const PropertyValue& writeDefault);
+    void WriteProperty(std::string_view name, const PropertyValue& value, const PropertyValue& writeDefault);
 
     bool Contains(std::string_view name) const;
-    const std::vector<std::pair<std::string, PropertyValue>>& Entries() const { return entries_; }
+    const std::vector<std::pair<std::string, PropertyValue>>& Entries() const
+    {
+        return entries_;
+    }
 
     // The change notice: the control tells the host that name changed.
     void PropertyChanged(std::string_view name);
     // Names marked changed, each once, in the order first marked.
-    const std::vector<std::string>& Changed() const { return changed_; }
-    void ClearChanged() { changed_.clear(); }
+    const std::vector<std::string>& Changed() const
+    {
+        return changed_;
+    }
+    void ClearChanged()
+    {
+        changed_.clear();
+    }
 
 private:
     std::vector<std::pair<std::string, PropertyValue>> entries_;
@@ -64,7 +72,7 @@ private:
 // Conversions a control applies to what it reads back. Each fails (false, out
 // untouched) where the stored value cannot become the wanted type: a number
 // out of range, a text that is not a number, a font where a number is wanted.
-bool PropertyToBool(const PropertyValue& v, int16_t& out);    // non-zero -> True (-1)
+bool PropertyToBool(const PropertyValue& v, int16_t& out);  // non-zero -> True (-1)
 bool PropertyToByte(const PropertyValue& v, uint8_t& out);
 bool PropertyToInt16(const PropertyValue& v, int16_t& out);
 bool PropertyToInt32(const PropertyValue& v, int32_t& out);

@@ -77,8 +77,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         if (LOWORD(lParam))
             InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(label->font);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(label->font);
     case WM_SETTEXT: {
         LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
         InvalidateRect(hwnd, nullptr, FALSE);
@@ -86,8 +85,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_ERASEBKGND:
     case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return PaintMessage(hwnd, message, wParam, [&](HDC dc) { PaintContent(hwnd, *label, dc); });
+    case WM_PRINTCLIENT: return PaintMessage(hwnd, message, wParam, [&](HDC dc) { PaintContent(hwnd, *label, dc); });
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
             SetCursor(label->look.cursor ? label->look.cursor : LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
@@ -100,9 +98,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         Notify(hwnd, kLabelMouseDown);
         return 0;
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        Notify(hwnd, kLabelMouseDown);
-        return 0;
+    case WM_MBUTTONDOWN: Notify(hwnd, kLabelMouseDown); return 0;
     case WM_LBUTTONUP: {
         const bool wasDown = label->leftDown;
         label->leftDown = false;
@@ -115,11 +111,8 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             Notify(hwnd, kLabelClick);
         return 0;
     }
-    case WM_CAPTURECHANGED:
-        label->leftDown = false;
-        return 0;
-    default:
-        break;
+    case WM_CAPTURECHANGED: label->leftDown = false; return 0;
+    default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

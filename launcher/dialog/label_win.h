@@ -26,9 +26,9 @@ inline constexpr WORD kLabelClick = 2;      // left button pressed and released 
 
 struct LabelLook {
     COLORREF colour = RGB(0, 0, 0);
-    bool border = false;   // a one-pixel black frame, the text inset inside it
+    bool border = false;  // a one-pixel black frame, the text inset inside it
     bool centred = false;
-    bool wrap = false;     // breaks at blanks, and inside a word too long for a line
+    bool wrap = false;         // breaks at blanks, and inside a word too long for a line
     HCURSOR cursor = nullptr;  // null: the arrow
 };
 

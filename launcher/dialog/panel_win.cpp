@@ -33,8 +33,7 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
             DeleteObject(picture);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(panel, message, wParam, lParam);
 }

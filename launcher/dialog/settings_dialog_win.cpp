@@ -218,7 +218,9 @@ struct Looks {
 
 Looks LoadLooks(DialogForm& f)
 {
-    Looks old = {std::move(f.font), std::move(f.linkFont), std::move(f.Pic_Mbl),
+    Looks old = {std::move(f.font),
+                 std::move(f.linkFont),
+                 std::move(f.Pic_Mbl),
                  {std::move(f.Img_Ra[0]), std::move(f.Img_Ra[1])}};
     f.font.reset(MakeFont(f.dpi, false));
     f.linkFont.reset(MakeFont(f.dpi, true));
@@ -343,7 +345,7 @@ void Cmd_File_Click(HWND, void* context)
         // right on any system locale; the values are those of the ANSI record.
         static const wchar_t kFilter[] = L"BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
         static const wchar_t kTitle[] = L"ﾌｧｲﾙを開く";
-        wchar_t file[256] = {};       // 255 NULs, and one more so the record can never lack its end
+        wchar_t file[256] = {};  // 255 NULs, and one more so the record can never lack its end
         wchar_t fileTitle[256] = {};
         const std::wstring initialFolder = FromAnsi(BgmFolder);
 
@@ -399,12 +401,11 @@ void Cmd_Set_Click(HWND, void* context)
         const std::string file = UserSettingsFile(true);
         std::string repeatText;
         Guarded([&] { repeatText = ToUtf8(WindowTextOf(f.BGM_Repeat)); });
-        SaveDialogSettings(repeatText,
-                           [&](const char* key, const std::string& value) {
-                               // An empty name would make the profile calls write into win.ini.
-                               if (!file.empty())
-                                   PutIni(kSettingsSection, key, value, file);
-                           });
+        SaveDialogSettings(repeatText, [&](const char* key, const std::string& value) {
+            // An empty name would make the profile calls write into win.ini.
+            if (!file.empty())
+                PutIni(kSettingsSection, key, value, file);
+        });
     });
     Unload(f);
 }
@@ -417,7 +418,7 @@ void Cmd_Can_Click(HWND, void* context)
 void lbl_URL_Click(DialogForm& f)
 {
     Guarded([&] {
-        const std::string address = ToUtf8(WindowTextOf(f.lbl_URL));  // an address is ASCII
+        const std::string address = ToUtf8(WindowTextOf(f.lbl_URL));                  // an address is ASCII
         HCURSOR previous = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
         ShellExecuteA(f.hwnd, "open", address.c_str(), "", "", SW_SHOWNORMAL);
         SetCursor(previous);
@@ -441,10 +442,9 @@ void CreateControls(DialogForm& f)
         f.Img_BGM[i] = CreateLabel(panel, kIdImgBgm0 + i, L"", black);
         f.lbl_BGM[i] = CreateLabel(panel, kIdLblBgm0 + i, kOptions[i], black);
     }
-    f.BGM_Repeat = CreateWindowExW(0, L"COMBOBOX", L"",
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                                   0, 0, 0, 0, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBgmRepeat)),
-                                   instance, nullptr);
+    f.BGM_Repeat = CreateWindowExW(
+        0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, 0,
+        0, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBgmRepeat)), instance, nullptr);
     f.repeatLabel = CreateLabel(panel, kIdRepeatLabel, L"曲目をﾘﾋﾟｰﾄ", black);
 
     const FontSpec ambient = ButtonFont(f.dpi);
@@ -581,8 +581,8 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
             if (focus && IsChild(hwnd, focus))
                 f.lastFocus = focus;
         } else {
-            HWND focus = f.lastFocus && IsWindow(f.lastFocus) && IsWindowEnabled(f.lastFocus) ? f.lastFocus
-                                                                                                : FirstFocus(f);
+            HWND focus =
+                f.lastFocus && IsWindow(f.lastFocus) && IsWindowEnabled(f.lastFocus) ? f.lastFocus : FirstFocus(f);
             if (focus)
                 SetFocus(focus);
         }
@@ -593,11 +593,8 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         Unload(f);  // the close box: as cancel
         return 0;
-    case WM_DESTROY:
-        FormUnloaded(hwnd);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_DESTROY: FormUnloaded(hwnd); return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
@@ -670,8 +667,8 @@ void ShowSettingsDialog()
 
     f.dpi = DpiOf(hwnd);
     Guarded([&] { LoadLooks(f); });  // nothing to replace yet
-    const SIZE outer =
-        OuterSizeForDpi(Scaled(f, kDialogClientWidth), Scaled(f, kDialogClientHeight), kDialogStyle, kDialogExStyle, f.dpi);
+    const SIZE outer = OuterSizeForDpi(Scaled(f, kDialogClientWidth), Scaled(f, kDialogClientHeight), kDialogStyle,
+                                       kDialogExStyle, f.dpi);
     SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Guarded([&] { CreateControls(f); });
     Guarded([&] { LayOut(f); });

@@ -19,9 +19,7 @@ struct BgmPlatform {
     // mciSendStringA(command, reply buffer of bufferSize characters or none
     // when bufferSize is 0, bufferSize, no callback window): the MCI code;
     // reply gets the buffer's text up to its first NUL (empty without buffer).
-    std::function<int32_t(const std::string& command, uint32_t bufferSize,
-                          std::string& reply)>
-        mciSend;
+    std::function<int32_t(const std::string& command, uint32_t bufferSize, std::string& reply)> mciSend;
     // mciGetErrorStringA(code, buffer, bufferSize): true when a text was written.
     std::function<bool(int32_t code, uint32_t bufferSize, std::string& text)> mciErrorText;
     // waveOutGetNumDevs().

@@ -11,13 +11,16 @@ namespace {
 
 // The text of a platform buffer up to its first NUL. The buffer starts zeroed,
 // so a call that writes nothing reads as empty rather than as stale text.
-std::string UpToNul(const std::vector<char>& buffer) {
+std::string UpToNul(const std::vector<char>& buffer)
+{
     size_t n = 0;
-    while (n < buffer.size() && buffer[n] != '\0') ++n;
+    while (n < buffer.size() && buffer[n] != '\0')
+        ++n;
     return std::string(buffer.data(), n);
 }
 
-int32_t SendString(const std::string& command, uint32_t bufferSize, std::string& reply) {
+int32_t SendString(const std::string& command, uint32_t bufferSize, std::string& reply)
+{
     reply.clear();
     if (bufferSize == 0) {
         return static_cast<int32_t>(mciSendStringA(command.c_str(), nullptr, 0, nullptr));
@@ -28,23 +31,30 @@ int32_t SendString(const std::string& command, uint32_t bufferSize, std::string&
     return static_cast<int32_t>(code);
 }
 
-bool ErrorText(int32_t code, uint32_t bufferSize, std::string& text) {
+bool ErrorText(int32_t code, uint32_t bufferSize, std::string& text)
+{
     std::vector<char> buffer(bufferSize == 0 ? 1 : bufferSize, '\0');
     const BOOL ok = mciGetErrorStringA(static_cast<MCIERROR>(code), buffer.data(), bufferSize);
-    if (!ok) return false;
+    if (!ok)
+        return false;
     text = UpToNul(buffer);
     return true;
 }
 
-uint32_t WaveOutDevices() { return waveOutGetNumDevs(); }
+uint32_t WaveOutDevices()
+{
+    return waveOutGetNumDevs();
+}
 
-int32_t PlaySoundName(const char* name, uint32_t flags) {
+int32_t PlaySoundName(const char* name, uint32_t flags)
+{
     return PlaySoundA(name, nullptr, flags);
 }
 
 }  // namespace
 
-BgmPlatform BgmWinmm() {
+BgmPlatform BgmWinmm()
+{
     BgmPlatform p;
     p.mciSend = SendString;
     p.mciErrorText = ErrorText;

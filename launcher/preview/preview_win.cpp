@@ -27,8 +27,8 @@ constexpr char kFormCaption[] = "Preview Window";
 
 // An image control: no window of its own, drawn by the form that holds it.
 struct ImageControl {
-    RECT bounds = {};              // in the form's client pixels
-    HBITMAP picture = nullptr;     // drawn at its own size, never scaled
+    RECT bounds = {};           // in the form's client pixels
+    HBITMAP picture = nullptr;  // drawn at its own size, never scaled
     SIZE pictureSize = {};
 };
 

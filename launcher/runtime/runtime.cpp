@@ -61,8 +61,7 @@ std::vector<std::string_view> AnsiCharacters(std::string_view text)
     return chars;
 }
 
-RuntimeError::RuntimeError(Code code)
-    : std::runtime_error(code == Overflow ? "Overflow" : "Type mismatch"), code_(code)
+RuntimeError::RuntimeError(Code code) : std::runtime_error(code == Overflow ? "Overflow" : "Type mismatch"), code_(code)
 {
 }
 
@@ -96,7 +95,10 @@ public:
         SkipBlanks();
         return pos_ < text_.size() ? text_[pos_] : '\0';
     }
-    void Take() { ++pos_; }
+    void Take()
+    {
+        ++pos_;
+    }
     bool AtEnd()
     {
         SkipBlanks();

@@ -33,7 +33,10 @@ class RuntimeError : public std::runtime_error {
 public:
     enum Code { Overflow = 6, TypeMismatch = 13 };
     explicit RuntimeError(Code code);
-    Code code() const noexcept { return code_; }
+    Code code() const noexcept
+    {
+        return code_;
+    }
 
 private:
     Code code_;

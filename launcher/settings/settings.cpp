@@ -23,8 +23,7 @@ void ReadSettingNumber(const std::string& text, int16_t& value)
 }
 
 void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey,
-                      const std::function<bool(const std::string& path)>& fileExists,
-                      const std::string& launcherFolder)
+                      const std::function<bool(const std::string& path)>& fileExists, const std::string& launcherFolder)
 {
     Guarded([&] {
         auto kind = static_cast<int16_t>(BgmKind);

@@ -67,8 +67,7 @@ std::string GetIni(const std::string& section, const std::string& key, const std
 
 // Writes one key (WritePrivateProfileStringA); the section and key are cut to
 // 128 characters. The result goes to LastResult; failures are silent.
-void PutIni(const std::string& section, const std::string& key, const std::string& value,
-            const std::string& file);
+void PutIni(const std::string& section, const std::string& key, const std::string& value, const std::string& file);
 
 // The user's own settings file in the ANSI form the profile calls take (by
 // its folder's short name where the long one does not fit that form); the

@@ -31,11 +31,10 @@ std::string Field128(const std::string& text)
 
 }  // namespace
 
-void PutIni(const std::string& section, const std::string& key, const std::string& value,
-            const std::string& file)
+void PutIni(const std::string& section, const std::string& key, const std::string& value, const std::string& file)
 {
-    LastResult = WritePrivateProfileStringA(Field128(section).c_str(), Field128(key).c_str(), value.c_str(),
-                                            file.c_str());
+    LastResult =
+        WritePrivateProfileStringA(Field128(section).c_str(), Field128(key).c_str(), value.c_str(), file.c_str());
 }
 
 std::string UserSettingsFile(bool create)
@@ -51,10 +50,8 @@ std::string UserSettingsFile(bool create)
 
 void LoadSettingsFrom(const std::string& launcherFolder, const std::string& userFile)
 {
-    const std::string file =
-        !userFile.empty() && FileExists(userFile) ? userFile : SettingsFilePath(launcherFolder);
-    LoadSettingsWith([&](const char* key) { return GetIni(kSettingsSection, key, file); }, FileExists,
-                     launcherFolder);
+    const std::string file = !userFile.empty() && FileExists(userFile) ? userFile : SettingsFilePath(launcherFolder);
+    LoadSettingsWith([&](const char* key) { return GetIni(kSettingsSection, key, file); }, FileExists, launcherFolder);
 }
 
 void LoadSettings()

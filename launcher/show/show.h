@@ -13,9 +13,9 @@
 #include <string>
 
 // Timer intervals of the show form, in milliseconds.
-inline constexpr unsigned kMp3CheckInterval = 1000;     // Timer1
-inline constexpr unsigned kCdCheckInterval = 200;       // Timer2
-inline constexpr unsigned kRendererCheckInterval = 500; // Timer3
+inline constexpr unsigned kMp3CheckInterval = 1000;      // Timer1
+inline constexpr unsigned kCdCheckInterval = 200;        // Timer2
+inline constexpr unsigned kRendererCheckInterval = 500;  // Timer3
 
 // Which of the form's timers are enabled. Timer3 runs from the moment the
 // form exists; the music timers only when Form_Load starts CD or MP3 music.

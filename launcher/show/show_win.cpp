@@ -49,7 +49,7 @@ struct PictureBox {
 struct ShowForm {
     HWND window = nullptr;
     PictureBox Pic_1;
-    ShowTimers timers;   // what the handlers want
+    ShowTimers timers;                           // what the handlers want
     ShowTimers running = {false, false, false};  // what is set on the window
     std::string RendererPath;
     // The picture of the screen, in %LOCALAPPDATA%\Brinefold; empty when the
@@ -281,11 +281,8 @@ LRESULT CALLBACK ShowFormProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         // The form is being unloaded from outside (a close request, logging
         // off): the show ends the same way as when the renderer is gone.
         Form_QueryUnload();
-    case WM_DESTROY:
-        FormUnloaded(window);
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DESTROY: FormUnloaded(window); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
@@ -310,8 +307,8 @@ void LoadShowForm(bool hidePointer)
     formClass.lpszClassName = kFormClass;
     RegisterClassA(&formClass);
     // Never shown: no WS_VISIBLE, and nothing ever calls ShowWindow on it.
-    form.window = CreateWindowExA(0, kFormClass, kShowCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  AppInstance(), nullptr);
+    form.window =
+        CreateWindowExA(0, kFormClass, kShowCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, AppInstance(), nullptr);
     if (!form.window)
         return;  // no form: the program ends by itself
     FormLoaded(form.window);

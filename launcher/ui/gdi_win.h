@@ -22,10 +22,19 @@ public:
         reset(other.release());
         return *this;
     }
-    ~GdiObject() { reset(); }
+    ~GdiObject()
+    {
+        reset();
+    }
 
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
+    Handle get() const
+    {
+        return handle_;
+    }
+    explicit operator bool() const
+    {
+        return handle_ != nullptr;
+    }
 
     // Hands the object over; the owner is then empty.
     Handle release()
@@ -62,7 +71,10 @@ public:
     MemoryDc(const MemoryDc&) = delete;
     MemoryDc& operator=(const MemoryDc&) = delete;
 
-    operator HDC() const { return dc_; }
+    operator HDC() const
+    {
+        return dc_;
+    }
 
 private:
     HDC dc_;
@@ -80,7 +92,10 @@ public:
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
 
-    operator HDC() const { return dc_; }
+    operator HDC() const
+    {
+        return dc_;
+    }
 
 private:
     HWND window_;
@@ -92,7 +107,10 @@ private:
 class Selection {
 public:
     Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, previous_); }
+    ~Selection()
+    {
+        SelectObject(dc_, previous_);
+    }
     Selection(const Selection&) = delete;
     Selection& operator=(const Selection&) = delete;
 

@@ -6,15 +6,18 @@ namespace {
 
 constexpr const wchar_t* kGothicFaces[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic", L"IPAGothic"};
 
-int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
+{
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
 
 }  // namespace
 
-bool FaceInstalled(const std::wstring& face) {
-    if (face.empty() || face.size() >= LF_FACESIZE) return false;
+bool FaceInstalled(const std::wstring& face)
+{
+    if (face.empty() || face.size() >= LF_FACESIZE)
+        return false;
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     face.copy(lf.lfFaceName, face.size());
@@ -25,16 +28,20 @@ bool FaceInstalled(const std::wstring& face) {
     return found;
 }
 
-bool IsGothicFace(const std::wstring& face) {
+bool IsGothicFace(const std::wstring& face)
+{
     for (const wchar_t* gothic : kGothicFaces)
-        if (face == gothic) return true;
+        if (face == gothic)
+            return true;
     return false;
 }
 
-const std::wstring& InstalledGothicFace() {
+const std::wstring& InstalledGothicFace()
+{
     static const std::wstring face = [] {
         for (const wchar_t* gothic : kGothicFaces)
-            if (FaceInstalled(gothic)) return std::wstring(gothic);
+            if (FaceInstalled(gothic))
+                return std::wstring(gothic);
         return std::wstring();
     }();
     return face;

@@ -26,9 +26,7 @@ LRESULT PaintMessage(HWND window, UINT message, WPARAM wParam, PaintContent&& pa
         EndPaint(window, &ps);
         return 0;
     }
-    case WM_PRINTCLIENT:
-        paintContent(reinterpret_cast<HDC>(wParam));
-        return 0;
+    case WM_PRINTCLIENT: paintContent(reinterpret_cast<HDC>(wParam)); return 0;
     default:  // WM_ERASEBKGND: the paint covers everything
         return 1;
     }

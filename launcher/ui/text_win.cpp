@@ -37,8 +37,8 @@ std::optional<std::string> ExactAnsi(const std::wstring& text)
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL lossy = FALSE;
     BOOL* lossReport = utf8 ? nullptr : &lossy;
-    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                lossReport);
+    int n =
+        WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, lossReport);
     if (n <= 0 || lossy)
         return std::nullopt;
     std::string narrow(static_cast<size_t>(n), '\0');

@@ -20,41 +20,54 @@
 
 static volatile uint64_t* counter;
 
-static void count_pixels(unsigned width, unsigned height) {
+static void count_pixels(unsigned width, unsigned height)
+{
     if (!counter) {
         const char* path = getenv("BF_PRESENT_COUNTER");
         int fd = path ? open(path, O_RDWR) : -1;
-        if (fd < 0) return;
+        if (fd < 0)
+            return;
         void* map = mmap(NULL, sizeof(uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
         close(fd);
-        if (map == MAP_FAILED) return;
+        if (map == MAP_FAILED)
+            return;
         counter = map;
     }
     __atomic_add_fetch(counter, (uint64_t)width * height, __ATOMIC_RELAXED);
 }
 
-int XPutImage(Display* d, Drawable w, GC gc, XImage* image, int sx, int sy, int dx, int dy,
-              unsigned width, unsigned height) {
+int XPutImage(Display* d, Drawable w, GC gc, XImage* image, int sx, int sy, int dx, int dy, unsigned width,
+              unsigned height)
+{
     static int (*real)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned);
-    if (!real) real = (int (*)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned))dlsym(RTLD_NEXT, "XPutImage");
+    if (!real)
+        real = (int (*)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned))dlsym(RTLD_NEXT,
+                                                                                                       "XPutImage");
     count_pixels(width, height);
     return real(d, w, gc, image, sx, sy, dx, dy, width, height);
 }
 
-Bool XShmPutImage(Display* d, Drawable w, GC gc, XImage* image, int sx, int sy, int dx, int dy,
-                  unsigned width, unsigned height, Bool send_event) {
+Bool XShmPutImage(Display* d, Drawable w, GC gc, XImage* image, int sx, int sy, int dx, int dy, unsigned width,
+                  unsigned height, Bool send_event)
+{
     static Bool (*real)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned, Bool);
-    if (!real) real = (Bool (*)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned, Bool))dlsym(RTLD_NEXT, "XShmPutImage");
+    if (!real)
+        real = (Bool(*)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned, Bool))dlsym(
+            RTLD_NEXT, "XShmPutImage");
     count_pixels(width, height);
     return real(d, w, gc, image, sx, sy, dx, dy, width, height, send_event);
 }
 
 xcb_void_cookie_t xcb_put_image(xcb_connection_t* c, uint8_t format, xcb_drawable_t drawable, xcb_gcontext_t gc,
                                 uint16_t width, uint16_t height, int16_t dx, int16_t dy, uint8_t left_pad,
-                                uint8_t depth, uint32_t length, const uint8_t* data) {
+                                uint8_t depth, uint32_t length, const uint8_t* data)
+{
     static xcb_void_cookie_t (*real)(xcb_connection_t*, uint8_t, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t,
                                      int16_t, int16_t, uint8_t, uint8_t, uint32_t, const uint8_t*);
-    if (!real) real = (xcb_void_cookie_t (*)(xcb_connection_t*, uint8_t, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t, int16_t, int16_t, uint8_t, uint8_t, uint32_t, const uint8_t*))dlsym(RTLD_NEXT, "xcb_put_image");
+    if (!real)
+        real = (xcb_void_cookie_t(*)(xcb_connection_t*, uint8_t, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t,
+                                     int16_t, int16_t, uint8_t, uint8_t, uint32_t,
+                                     const uint8_t*))dlsym(RTLD_NEXT, "xcb_put_image");
     count_pixels(width, height);
     return real(c, format, drawable, gc, width, height, dx, dy, left_pad, depth, length, data);
 }
@@ -63,11 +76,15 @@ xcb_void_cookie_t xcb_put_image(xcb_connection_t* c, uint8_t format, xcb_drawabl
 xcb_void_cookie_t xcb_shm_put_image(xcb_connection_t* c, xcb_drawable_t drawable, xcb_gcontext_t gc,
                                     uint16_t total_width, uint16_t total_height, uint16_t sx, uint16_t sy,
                                     uint16_t width, uint16_t height, int16_t dx, int16_t dy, uint8_t depth,
-                                    uint8_t format, uint8_t send_event, uint32_t segment, uint32_t offset) {
+                                    uint8_t format, uint8_t send_event, uint32_t segment, uint32_t offset)
+{
     static xcb_void_cookie_t (*real)(xcb_connection_t*, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t, uint16_t,
                                      uint16_t, uint16_t, uint16_t, int16_t, int16_t, uint8_t, uint8_t, uint8_t,
                                      uint32_t, uint32_t);
-    if (!real) real = (xcb_void_cookie_t (*)(xcb_connection_t*, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, int16_t, int16_t, uint8_t, uint8_t, uint8_t, uint32_t, uint32_t))dlsym(RTLD_NEXT, "xcb_shm_put_image");
+    if (!real)
+        real = (xcb_void_cookie_t(*)(xcb_connection_t*, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t, uint16_t,
+                                     uint16_t, uint16_t, uint16_t, int16_t, int16_t, uint8_t, uint8_t, uint8_t,
+                                     uint32_t, uint32_t))dlsym(RTLD_NEXT, "xcb_shm_put_image");
     count_pixels(width, height);
     return real(c, drawable, gc, total_width, total_height, sx, sy, width, height, dx, dy, depth, format, send_event,
                 segment, offset);

@@ -27,10 +27,10 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 // A 24-bit bottom-up bitmap with some detail, so that the texture is not flat.
-std::string WriteSnapshot(int width, int height) {
-    const fs::path path = fs::temp_directory_path() /
-                          ("bf_scene_bench_" + std::to_string(getpid()) + "_" +
-                           std::to_string(width) + "x" + std::to_string(height) + ".bmp");
+std::string WriteSnapshot(int width, int height)
+{
+    const fs::path path = fs::temp_directory_path() / ("bf_scene_bench_" + std::to_string(getpid()) + "_" +
+                                                       std::to_string(width) + "x" + std::to_string(height) + ".bmp");
     WriteBytes(path.string(), bmp::Rgb24(width, height, [](int x, int y) {
                    return static_cast<uint32_t>((y / 4 & 0xFF) << 16 | (x / 8 & 0xFF) << 8 | ((x ^ y) & 0xFF));
                }));
@@ -43,7 +43,8 @@ struct Scene {
     std::string snapshot = WriteSnapshot(1024, 768);
     bool ready = false;
 
-    Scene() {
+    Scene()
+    {
         floorSnapshotPath = snapshot.c_str();
         InitRippleSettings();
         ResizeScene(1024, 768);
@@ -54,7 +55,8 @@ struct Scene {
         eyePosition[2] = 50.0f;
         tiltAngle = 100.0f;
     }
-    ~Scene() {
+    ~Scene()
+    {
         floorSnapshotPath = SnapshotPath;
         std::remove(snapshot.c_str());
     }
@@ -65,7 +67,8 @@ struct Scene {
 // much floor and water cover the screen), so one iteration is a whole turn,
 // 1800 frames at 0.2 degrees each, with its mean and its worst frame (and the
 // tilt that frame had). The first frames warm the rain up.
-void BM_DrawFrameWholeTurn1024x768(benchmark::State& state) {
+void BM_DrawFrameWholeTurn1024x768(benchmark::State& state)
+{
     constexpr int kFramesPerTurn = 1800;
     Scene scene;
     if (!scene.ready) {
@@ -109,10 +112,12 @@ BENCHMARK(BM_DrawFrameWholeTurn1024x768)->Unit(benchmark::kSecond)->UseRealTime(
 
 // The water step alone, from the same warmed-up state: DrawFrame minus this
 // is the drawing.
-void BM_WaterStepOfAFrame(benchmark::State& state) {
+void BM_WaterStepOfAFrame(benchmark::State& state)
+{
     InitRippleSettings();
     InitWaterGrid();
-    for (int k = 0; k < 30; ++k) AdvanceWater();
+    for (int k = 0; k < 30; ++k)
+        AdvanceWater();
     for (auto _ : state) {
         AdvanceWater();
         benchmark::DoNotOptimize(waterGrid.surface[75][75].y);
@@ -122,7 +127,8 @@ BENCHMARK(BM_WaterStepOfAFrame)->Unit(benchmark::kMillisecond);
 
 // Start-up: decoding a full-HD snapshot, GLU scaling it to 2048x1024 and
 // building the mipmap levels.
-void BM_LoadFloorTexture1920x1080(benchmark::State& state) {
+void BM_LoadFloorTexture1920x1080(benchmark::State& state)
+{
     OsmesaSurface surface(64, 64);
     const std::string snapshot = WriteSnapshot(1920, 1080);
     floorSnapshotPath = snapshot.c_str();
@@ -142,4 +148,4 @@ void BM_LoadFloorTexture1920x1080(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadFloorTexture1920x1080)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-} // namespace
+}  // namespace

@@ -11,7 +11,8 @@
 
 namespace {
 
-std::vector<uint8_t> ScreenFile(int32_t width, int32_t height, uint16_t bitCount) {
+std::vector<uint8_t> ScreenFile(int32_t width, int32_t height, uint16_t bitCount)
+{
     bmp::Spec s;
     s.width = width;
     s.height = height;
@@ -27,7 +28,8 @@ std::vector<uint8_t> ScreenFile(int32_t width, int32_t height, uint16_t bitCount
 }
 
 // The conversion alone, into a buffer that stays.
-void Decode(benchmark::State& state, int32_t width, int32_t height, uint16_t bitCount) {
+void Decode(benchmark::State& state, int32_t width, int32_t height, uint16_t bitCount)
+{
     const std::vector<uint8_t> file = ScreenFile(width, height, bitCount);
     DibLayout layout;
     if (ParseDib(file.data(), file.size(), &layout) != DibStatus::Ok) {
@@ -45,7 +47,8 @@ void Decode(benchmark::State& state, int32_t width, int32_t height, uint16_t bit
 
 // What the renderer's start-up pays once the file is mapped: parse, a fresh
 // output buffer, decode, the record.
-void Convert(benchmark::State& state, int32_t width, int32_t height, uint16_t bitCount) {
+void Convert(benchmark::State& state, int32_t width, int32_t height, uint16_t bitCount)
+{
     const std::vector<uint8_t> file = ScreenFile(width, height, bitCount);
     size_t bytes = 0;
     for (auto _ : state) {

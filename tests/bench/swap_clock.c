@@ -16,14 +16,14 @@
 #include <unistd.h>
 
 typedef void (*AnyFunction)(void);
-typedef void *(*DlsymFunction)(void *, const char *);
-typedef AnyFunction (*GetProcAddressFunction)(const unsigned char *);
-typedef void (*SwapBuffersFunction)(void *, unsigned long);
+typedef void* (*DlsymFunction)(void*, const char*);
+typedef AnyFunction (*GetProcAddressFunction)(const unsigned char*);
+typedef void (*SwapBuffersFunction)(void*, unsigned long);
 
 static GetProcAddressFunction realGetProcAddress;
 static SwapBuffersFunction realSwapBuffers;
 
-static void TimedSwapBuffers(void *display, unsigned long drawable)
+static void TimedSwapBuffers(void* display, unsigned long drawable)
 {
     static int swapped;
     realSwapBuffers(display, drawable);
@@ -32,39 +32,39 @@ static void TimedSwapBuffers(void *display, unsigned long drawable)
     swapped = 1;
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC_RAW, &now);
-    const char *path = getenv("BF_SWAP_LOG");
+    const char* path = getenv("BF_SWAP_LOG");
     const int log = path ? open(path, O_WRONLY | O_CREAT | O_APPEND, 0644) : -1;
     if (log < 0)
         return;
     char line[64];
-    const int length = snprintf(line, sizeof line, "%d %lld.%09ld\n", (int)getpid(),
-                                (long long)now.tv_sec, now.tv_nsec);
+    const int length =
+        snprintf(line, sizeof line, "%d %lld.%09ld\n", (int)getpid(), (long long)now.tv_sec, now.tv_nsec);
     if (write(log, line, (size_t)length) != length)
         perror("swap_clock");
     close(log);
 }
 
-static AnyFunction TimedGetProcAddress(const unsigned char *name)
+static AnyFunction TimedGetProcAddress(const unsigned char* name)
 {
     AnyFunction function = realGetProcAddress(name);
-    if (function != NULL && strcmp((const char *)name, "glXSwapBuffers") == 0) {
+    if (function != NULL && strcmp((const char*)name, "glXSwapBuffers") == 0) {
         realSwapBuffers = (SwapBuffersFunction)function;
         return (AnyFunction)TimedSwapBuffers;
     }
     return function;
 }
 
-void *dlsym(void *handle, const char *name)
+void* dlsym(void* handle, const char* name)
 {
     static DlsymFunction realDlsym;
     if (realDlsym == NULL)
         realDlsym = (DlsymFunction)dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.34");
     if (realDlsym == NULL)
         realDlsym = (DlsymFunction)dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.2.5");
-    void *symbol = realDlsym(handle, name);
+    void* symbol = realDlsym(handle, name);
     if (symbol != NULL && strcmp(name, "glXGetProcAddressARB") == 0) {
         realGetProcAddress = (GetProcAddressFunction)symbol;
-        return (void *)TimedGetProcAddress;
+        return (void*)TimedGetProcAddress;
     }
     return symbol;
 }

@@ -8,14 +8,17 @@
 namespace {
 
 // A surface some way into a run, with ripples spread over it.
-void RunningSurface() {
+void RunningSurface()
+{
     InitRippleSettings();
     ResetWaterRandomForTesting();
     InitWaterGrid();
-    for (int k = 0; k < 500; ++k) AdvanceWater();
+    for (int k = 0; k < 500; ++k)
+        AdvanceWater();
 }
 
-void BM_AdvanceWater(benchmark::State& state) {
+void BM_AdvanceWater(benchmark::State& state)
+{
     RunningSurface();
     for (auto _ : state) {
         AdvanceWater();
@@ -24,7 +27,8 @@ void BM_AdvanceWater(benchmark::State& state) {
 }
 BENCHMARK(BM_AdvanceWater);
 
-void BM_StepRipples_PlainRules(benchmark::State& state) {
+void BM_StepRipples_PlainRules(benchmark::State& state)
+{
     RunningSurface();
     static WaterGrid grid;
     grid = waterGrid;

@@ -27,11 +27,10 @@ std::string Utf8(const std::wstring& text)
 {
     if (text.empty())
         return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
 }
 
@@ -75,8 +74,8 @@ int Version(const std::wstring& file)
     UINT length = 0;
     if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
         auto print = [](const char* name, DWORD high, DWORD low) {
-            std::printf("%s=%u.%u.%u.%u\n", name, unsigned{HIWORD(high)}, unsigned{LOWORD(high)},
-                        unsigned{HIWORD(low)}, unsigned{LOWORD(low)});
+            std::printf("%s=%u.%u.%u.%u\n", name, unsigned{HIWORD(high)}, unsigned{LOWORD(high)}, unsigned{HIWORD(low)},
+                        unsigned{LOWORD(low)});
         };
         print("FixedFileVersion", fixed->dwFileVersionMS, fixed->dwFileVersionLS);
         print("FixedProductVersion", fixed->dwProductVersionMS, fixed->dwProductVersionLS);
@@ -93,8 +92,8 @@ int Version(const std::wstring& file)
         return 1;
     wchar_t prefix[64];
     swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translations[0].language, translations[0].codePage);
-    for (const wchar_t* name : {L"ProductName", L"FileDescription", L"CompanyName", L"LegalCopyright",
-                                L"FileVersion", L"ProductVersion", L"OriginalFilename"}) {
+    for (const wchar_t* name : {L"ProductName", L"FileDescription", L"CompanyName", L"LegalCopyright", L"FileVersion",
+                                L"ProductVersion", L"OriginalFilename"}) {
         wchar_t* value = nullptr;
         UINT chars = 0;
         const std::wstring query = std::wstring(prefix) + name;

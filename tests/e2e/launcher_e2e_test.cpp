@@ -157,8 +157,9 @@ TEST(LauncherFile, DeclaresDpiAwarenessCommonControlsAndItsName)
     ASSERT_NE(found, nullptr);
     const char* bytes = static_cast<const char*>(LockResource(LoadResource(file, found)));
     const std::string manifest(bytes, SizeofResource(file, found));
-    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2<"),
-              std::string::npos);
+    EXPECT_NE(
+        manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2<"),
+        std::string::npos);
     EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<"),
               std::string::npos);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);

@@ -35,8 +35,8 @@ struct Host {
             return RegisterClassA(&wc);
         }();
         (void)cls;
-        frame = CreateWindowExA(0, "BfPreviewE2EHost", "frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
-                                w + 60, h + 80, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        frame = CreateWindowExA(0, "BfPreviewE2EHost", "frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w + 60,
+                                h + 80, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         screen = CreateWindowExA(0, "BfPreviewE2EHost", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 30, 20, w, h,
                                  frame, nullptr, GetModuleHandleA(nullptr), nullptr);
     }

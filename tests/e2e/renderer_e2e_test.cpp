@@ -17,7 +17,8 @@ namespace {
 const char kSnapshot[] = "C:\\velkor\\Brinefold.bmp";
 
 // A small 24-bit bottom-up bitmap: enough for a texture, not what is tested here.
-void WriteSnapshot(const std::string& path = kSnapshot) {
+void WriteSnapshot(const std::string& path = kSnapshot)
+{
     CreateDirectoryA("C:\\velkor", nullptr);
     const std::vector<uint8_t> file = bmp::Rgb24(8, 8, [](int x, int y) {
         const uint32_t k = 54 + 24 * y + 3 * x;  // each byte its offset in the file
@@ -26,7 +27,8 @@ void WriteSnapshot(const std::string& path = kSnapshot) {
     ASSERT_TRUE(WriteBytes(path, file));
 }
 
-void WriteEmptySnapshot() {
+void WriteEmptySnapshot()
+{
     CreateDirectoryA("C:\\velkor", nullptr);
     ASSERT_TRUE(WriteBytes(kSnapshot, ""));
 }
@@ -35,14 +37,16 @@ struct Mode {
     DWORD width, height, bits;
 };
 
-Mode CurrentMode() {
+Mode CurrentMode()
+{
     DEVMODEA mode = {};
     mode.dmSize = sizeof(mode);
     EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
     return {mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel};
 }
 
-void ExpectMode(const Mode& got, const Mode& want) {
+void ExpectMode(const Mode& got, const Mode& want)
+{
     EXPECT_EQ(got.width, want.width);
     EXPECT_EQ(got.height, want.height);
     EXPECT_EQ(got.bits, want.bits);
@@ -50,25 +54,32 @@ void ExpectMode(const Mode& got, const Mode& want) {
 
 class RendererTest : public ::testing::Test {
 protected:
-    void SetUp() override { original_ = CurrentMode(); }
+    void SetUp() override
+    {
+        original_ = CurrentMode();
+    }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         process_.reset();  // a renderer left running would spoil the next test's screen
         DeleteFileA(kSnapshot);
     }
 
-    void Start(const std::string& args = "") {
+    void Start(const std::string& args = "")
+    {
         process_ = std::make_unique<TestProcess>(WindowsPath(BF_RENDERER_PATH), args);
         ASSERT_NE(process_->pi.hProcess, nullptr);
     }
 
     // The renderer's window, checked to be ours and to cover the 1024x768 screen.
-    HWND StartAndFindWindow(const std::string& args = "") {
+    HWND StartAndFindWindow(const std::string& args = "")
+    {
         Start(args);
         // The renderer's window exists a moment before it is shown.
         HWND window = WaitForWindow("Brinefold_VC", 10000, nullptr, true);
         EXPECT_NE(window, nullptr) << "no window titled Brinefold_VC";
-        if (window == nullptr) return nullptr;
+        if (window == nullptr)
+            return nullptr;
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         EXPECT_EQ(pid, process_->pi.dwProcessId);
@@ -76,14 +87,19 @@ protected:
     }
 
     // The exit code once the process has ended, or -1 if it keeps running.
-    long ExitCode(DWORD ms) {
+    long ExitCode(DWORD ms)
+    {
         DWORD code = 0;
         return process_->Ended(ms, &code) ? static_cast<long>(code) : -1;
     }
 
-    bool StillRunning(DWORD ms) { return !process_->Ended(ms); }
+    bool StillRunning(DWORD ms)
+    {
+        return !process_->Ended(ms);
+    }
 
-    void ExpectGoneAndModeRestored() {
+    void ExpectGoneAndModeRestored()
+    {
         EXPECT_EQ(FindWindowA(nullptr, "Brinefold_VC"), nullptr);
         ExpectMode(CurrentMode(), original_);
     }
@@ -92,7 +108,8 @@ protected:
     Mode original_ = {};
 };
 
-TEST_F(RendererTest, CoversTheScreenAndEndsOnEscapeWithZero) {
+TEST_F(RendererTest, CoversTheScreenAndEndsOnEscapeWithZero)
+{
     WriteSnapshot();
     HWND window = StartAndFindWindow();
     ASSERT_NE(window, nullptr);
@@ -123,7 +140,8 @@ TEST_F(RendererTest, CoversTheScreenAndEndsOnEscapeWithZero) {
     ExpectGoneAndModeRestored();
 }
 
-TEST_F(RendererTest, CloseFromAnotherProcessEndsWithZero) {
+TEST_F(RendererTest, CloseFromAnotherProcessEndsWithZero)
+{
     WriteSnapshot();
     HWND window = StartAndFindWindow();
     ASSERT_NE(window, nullptr);
@@ -133,7 +151,8 @@ TEST_F(RendererTest, CloseFromAnotherProcessEndsWithZero) {
 }
 
 // Messages that must leave the running renderer as it is.
-TEST_F(RendererTest, ScreensaverPowerOffAndStrayKeyCodesChangeNothing) {
+TEST_F(RendererTest, ScreensaverPowerOffAndStrayKeyCodesChangeNothing)
+{
     WriteSnapshot();
     HWND window = StartAndFindWindow();
     ASSERT_NE(window, nullptr);
@@ -146,8 +165,7 @@ TEST_F(RendererTest, ScreensaverPowerOffAndStrayKeyCodesChangeNothing) {
     DeleteFileA(reached.c_str());
     HMODULE hookModule = LoadLibraryA(hookDll.c_str());
     ASSERT_NE(hookModule, nullptr);
-    const auto proc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(hookModule, "SysCommandHook")));
+    const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hookModule, "SysCommandHook")));
     HHOOK hook = SetWindowsHookExA(WH_CBT, proc, hookModule, GetWindowThreadProcessId(window, nullptr));
     ASSERT_NE(hook, nullptr);
 
@@ -175,7 +193,8 @@ TEST_F(RendererTest, ScreensaverPowerOffAndStrayKeyCodesChangeNothing) {
     DeleteFileA(reached.c_str());
 }
 
-TEST_F(RendererTest, MissingSnapshotEndsQuietlyWithZero) {
+TEST_F(RendererTest, MissingSnapshotEndsQuietlyWithZero)
+{
     DeleteFileA(kSnapshot);
     Start();
     bool boxSeen = false;
@@ -189,7 +208,8 @@ TEST_F(RendererTest, MissingSnapshotEndsQuietlyWithZero) {
     ExpectGoneAndModeRestored();
 }
 
-TEST_F(RendererTest, EmptySnapshotShowsTheOpenFailureThenEndsWithZero) {
+TEST_F(RendererTest, EmptySnapshotShowsTheOpenFailureThenEndsWithZero)
+{
     WriteEmptySnapshot();
     Start();
     HWND box = WaitForWindow("Error", 10000, "#32770", true);
@@ -210,13 +230,14 @@ TEST_F(RendererTest, EmptySnapshotShowsTheOpenFailureThenEndsWithZero) {
 
 // The launcher names the user's own picture: a quoted path, blanks and any
 // characters in it, read instead of the fixed one and named in the message.
-TEST_F(RendererTest, AQuotedPathArgumentIsTheSnapshotItReads) {
+TEST_F(RendererTest, AQuotedPathArgumentIsTheSnapshotItReads)
+{
     const std::string folder = "C:\\bf renderer arg";
     const std::string picture = folder + "\\\u5199\u771f \u00e9.bmp";  // UTF-8
     std::wstring widePicture(picture.size(), L'\0');
-    widePicture.resize(static_cast<size_t>(MultiByteToWideChar(
-        CP_UTF8, 0, picture.data(), static_cast<int>(picture.size()), widePicture.data(),
-        static_cast<int>(widePicture.size()))));
+    widePicture.resize(
+        static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, picture.data(), static_cast<int>(picture.size()),
+                                                widePicture.data(), static_cast<int>(widePicture.size()))));
     CreateDirectoryA(folder.c_str(), nullptr);
     auto write = [&](const std::string& bytes) {
         HANDLE file = CreateFileW(widePicture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -253,4 +274,4 @@ TEST_F(RendererTest, AQuotedPathArgumentIsTheSnapshotItReads) {
     RemoveDirectoryA(folder.c_str());
 }
 
-} // namespace
+}  // namespace

@@ -159,11 +159,26 @@ struct Dialog {
         HWND part = GetDlgItem(window, id);
         return part ? part : GetDlgItem(panel, id);
     }
-    HWND repeat() const { return Part(kIdBgmRepeat); }
-    HWND file() const { return Part(kIdCmdFile); }
-    HWND mark(int i) const { return Part(kIdImgBgm0 + i); }
-    HWND option(int i) const { return Part(kIdLblBgm0 + i); }
-    void Press(int id) const { ClickAt(CentreOf(Part(id))); }
+    HWND repeat() const
+    {
+        return Part(kIdBgmRepeat);
+    }
+    HWND file() const
+    {
+        return Part(kIdCmdFile);
+    }
+    HWND mark(int i) const
+    {
+        return Part(kIdImgBgm0 + i);
+    }
+    HWND option(int i) const
+    {
+        return Part(kIdLblBgm0 + i);
+    }
+    void Press(int id) const
+    {
+        ClickAt(CentreOf(Part(id)));
+    }
     POINT Screen(int x, int y) const
     {
         POINT p = {x, y};
@@ -193,7 +208,10 @@ protected:
         // No scaled display left over from an interrupted run.
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
     }
-    void SetUp() override { ClickAt({5, 5}, 0, 0); }  // the pointer away from the dialog
+    void SetUp() override
+    {
+        ClickAt({5, 5}, 0, 0);
+    }  // the pointer away from the dialog
 };
 
 // ---------------------------------------------------------------- tests

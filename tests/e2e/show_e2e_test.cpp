@@ -29,8 +29,8 @@
 namespace {
 
 constexpr char kRoot[] = "C:\\bf-show-e2e";
-constexpr char kReal[] = "C:\\bf-show-e2e\\real";          // the real renderer beside the launcher
-constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";   // the stand-in as Brinefold.dll
+constexpr char kReal[] = "C:\\bf-show-e2e\\real";         // the real renderer beside the launcher
+constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";  // the stand-in as Brinefold.dll
 // System DLLs that are not KnownDLLs, planted beside the real programs.
 constexpr const char* kPlanted[] = {"winmm", "msimg32", "opengl32", "glu32"};
 
@@ -70,8 +70,8 @@ std::vector<std::string> Grants(const std::string& path)
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     std::vector<std::string> grants;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                              nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) != ERROR_SUCCESS)
         return {"unreadable"};
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         ACE_HEADER* ace = nullptr;
@@ -117,8 +117,8 @@ PointerCounts WatchThePointer(const std::string& launcher, const std::string& ar
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-                        nullptr, &si, &pi)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
+                        &si, &pi)) {
         ADD_FAILURE() << "could not start " << commandLine;
         return counts;
     }
@@ -138,15 +138,9 @@ PointerCounts WatchThePointer(const std::string& launcher, const std::string& ar
             continue;
         DWORD verdict = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {
-        case CREATE_PROCESS_DEBUG_EVENT:
-            CloseHandle(event.u.CreateProcessInfo.hFile);
-            break;
-        case LOAD_DLL_DEBUG_EVENT:
-            CloseHandle(event.u.LoadDll.hFile);
-            break;
-        case EXIT_PROCESS_DEBUG_EVENT:
-            counts.ended = true;
-            break;
+        case CREATE_PROCESS_DEBUG_EVENT: CloseHandle(event.u.CreateProcessInfo.hFile); break;
+        case LOAD_DLL_DEBUG_EVENT: CloseHandle(event.u.LoadDll.hFile); break;
+        case EXIT_PROCESS_DEBUG_EVENT: counts.ended = true; break;
         case EXCEPTION_DEBUG_EVENT: {
             const EXCEPTION_RECORD& e = event.u.Exception.ExceptionRecord;
             if (e.ExceptionCode != EXCEPTION_BREAKPOINT) {
@@ -163,8 +157,7 @@ PointerCounts WatchThePointer(const std::string& launcher, const std::string& ar
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, verdict);
     }
@@ -238,7 +231,10 @@ struct PatternWindow {
         GdiFlush();
         Pump(300);  // let the picture reach the screen
     }
-    ~PatternWindow() { DestroyWindow(window); }
+    ~PatternWindow()
+    {
+        DestroyWindow(window);
+    }
 };
 
 // The share of a screen area's pixels that show the pattern, or that are black.
@@ -274,7 +270,10 @@ struct RendererProcess {
     }
     RendererProcess(const RendererProcess&) = delete;
     RendererProcess& operator=(const RendererProcess&) = delete;
-    DWORD Id() const { return GetProcessId(handle); }
+    DWORD Id() const
+    {
+        return GetProcessId(handle);
+    }
 };
 
 uint32_t Le32(const std::string& b, size_t at)
@@ -313,7 +312,10 @@ protected:
         SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
     }
 
-    static std::string Launcher(const char* folder) { return std::string(folder) + "\\Brinefold.scr"; }
+    static std::string Launcher(const char* folder)
+    {
+        return std::string(folder) + "\\Brinefold.scr";
+    }
 };
 
 TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
@@ -394,7 +396,8 @@ TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
     EXPECT_FALSE(Exists(snapshot)) << "the picture outlived the show";
     EXPECT_FALSE(Exists("C:\\velkor"));
     for (const char* name : kPlanted)
-        EXPECT_FALSE(Exists(std::string(kReal) + "\\" + name + ".dll.loaded")) << "the planted " << name << " was loaded";
+        EXPECT_FALSE(Exists(std::string(kReal) + "\\" + name + ".dll.loaded"))
+            << "the planted " << name << " was loaded";
 }
 
 TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)

@@ -26,8 +26,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.lpszClassName = "BfShowStandIn";
     RegisterClassA(&windowClass);
     // Hidden: the launcher's watch counts a window of any class, shown or not.
-    HWND window = CreateWindowA(windowClass.lpszClassName, "Brinefold_VC", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                nullptr, instance, nullptr);
+    HWND window = CreateWindowA(windowClass.lpszClassName, "Brinefold_VC", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                instance, nullptr);
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < keep) {
         MSG msg;

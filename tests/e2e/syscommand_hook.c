@@ -20,8 +20,8 @@ __declspec(dllexport) LRESULT CALLBACK SysCommandHook(int code, WPARAM wParam, L
         char path[MAX_PATH + 8];
         const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
         lstrcpyA(path + n, ".log");
-        HANDLE log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                 OPEN_ALWAYS, 0, NULL);
+        HANDLE log =
+            CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
         char line[16];
         const int length = wsprintfA(line, "%04X\n", (unsigned)(wParam & 0xFFF0));
         DWORD written = 0;

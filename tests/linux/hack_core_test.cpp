@@ -14,13 +14,15 @@
 
 namespace {
 
-ParsedOptions Parse(std::initializer_list<const char*> args, const char* host = nullptr) {
+ParsedOptions Parse(std::initializer_list<const char*> args, const char* host = nullptr)
+{
     std::vector<const char*> argv = {"brinefold"};
     argv.insert(argv.end(), args);
     return ParseHackOptions(static_cast<int>(argv.size()), argv.data(), host);
 }
 
-TEST(HackOptions, WhereItDrawsAndWhereTheFloorComesFrom) {
+TEST(HackOptions, WhereItDrawsAndWhereTheFloorComesFrom)
+{
     struct Case {
         std::initializer_list<const char*> args;
         const char* host;
@@ -50,7 +52,8 @@ TEST(HackOptions, WhereItDrawsAndWhereTheFloorComesFrom) {
     for (const Case& c : cases) {
         const ParsedOptions p = Parse(c.args, c.host);
         std::string line;
-        for (const char* a : c.args) line += std::string(a) + " ";
+        for (const char* a : c.args)
+            line += std::string(a) + " ";
         line += std::string("| host ") + (c.host ? c.host : "none");
         ASSERT_TRUE(p.ok) << line << ": " << p.error;
         EXPECT_EQ(p.options.target, c.target) << line;
@@ -61,7 +64,8 @@ TEST(HackOptions, WhereItDrawsAndWhereTheFloorComesFrom) {
     }
 }
 
-TEST(HackOptions, ValuesAndRefusals) {
+TEST(HackOptions, ValuesAndRefusals)
+{
     const ParsedOptions all = Parse({"-delay", "0", "--fps", "-music", "/m/song.mp3", "--image", "/p/floor.bmp"});
     ASSERT_TRUE(all.ok) << all.error;
     EXPECT_EQ(all.options.delayMicros, 0);
@@ -77,16 +81,25 @@ TEST(HackOptions, ValuesAndRefusals) {
     EXPECT_TRUE(none.options.musicFile.empty());
     EXPECT_TRUE(Parse({"-help"}).options.help);
 
-    for (auto args : {std::initializer_list<const char*>{"-delay"}, {"-delay", "-5"}, {"-delay", "12ms"},
-                      {"-delay", "60000001"}, {"-window-id"}, {"-window-id", "0"}, {"-window-id", "0xzz"},
-                      {"-music"}, {"-image", ""}, {"-roots"}, {"root"}}) {
+    for (auto args : {std::initializer_list<const char*>{"-delay"},
+                      {"-delay", "-5"},
+                      {"-delay", "12ms"},
+                      {"-delay", "60000001"},
+                      {"-window-id"},
+                      {"-window-id", "0"},
+                      {"-window-id", "0xzz"},
+                      {"-music"},
+                      {"-image", ""},
+                      {"-roots"},
+                      {"root"}}) {
         const ParsedOptions p = Parse(args);
         EXPECT_FALSE(p.ok) << *args.begin();
         EXPECT_FALSE(p.error.empty());
     }
 }
 
-TEST(FrameClock, PacingAndFigures) {
+TEST(FrameClock, PacingAndFigures)
+{
     EXPECT_EQ(SleepAfterFrame(16666, 4000), 12666);
     EXPECT_EQ(SleepAfterFrame(16666, 20000), 0);  // a slow frame waits no more
     EXPECT_EQ(SleepAfterFrame(0, 5000), 0);
@@ -101,7 +114,8 @@ TEST(FrameClock, PacingAndFigures) {
         }
     }
     EXPECT_EQ(meter.text, "Load: 12.0%\nFPS: 30.0");
-    for (int k = 1; k <= 60; ++k) CountFrame(meter, 101.0 + k / 60.0, 0.016666);
+    for (int k = 1; k <= 60; ++k)
+        CountFrame(meter, 101.0 + k / 60.0, 0.016666);
     EXPECT_EQ(meter.text, "Load: 100.0%\nFPS: 60.0");
 }
 
@@ -109,16 +123,19 @@ TEST(FrameClock, PacingAndFigures) {
 struct Decoded {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;  // bottom row first
-    uint32_t At(int x, int yFromTop) const {
+    uint32_t At(int x, int yFromTop) const
+    {
         const uint8_t* p = &rgb[(static_cast<size_t>(height - 1 - yFromTop) * width + x) * 3];
         return static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
     }
 };
 
-Decoded Decode(const std::vector<uint8_t>& file) {
+Decoded Decode(const std::vector<uint8_t>& file)
+{
     Decoded d;
     RgbImage* image = ConvertDibImage(file.data(), file.size(), [](const char* text) { ADD_FAILURE() << text; });
-    if (image == nullptr) return d;
+    if (image == nullptr)
+        return d;
     d.width = image->width;
     d.height = image->height;
     d.rgb.assign(image->pixels, image->pixels + static_cast<size_t>(d.width) * d.height * 3);
@@ -127,7 +144,8 @@ Decoded Decode(const std::vector<uint8_t>& file) {
     return d;
 }
 
-TEST(FloorPicture, ScreenLayoutsBecomeTheSamePicture) {
+TEST(FloorPicture, ScreenLayoutsBecomeTheSamePicture)
+{
     // 3 x 2, top row red green blue, bottom row white black grey, in the
     // layouts X servers use; rows padded beyond the pixels.
     const uint32_t want[2][3] = {{0xff0000, 0x00ff00, 0x0000ff}, {0xffffff, 0x000000, 0x808080}};
@@ -136,9 +154,10 @@ TEST(FloorPicture, ScreenLayoutsBecomeTheSamePicture) {
         bool msb;
         uint32_t r, g, b;
     };
-    for (const Layout l : {Layout{32, false, 0xff0000, 0x00ff00, 0x0000ff}, Layout{32, true, 0xff0000, 0x00ff00, 0x0000ff},
-                           Layout{24, false, 0xff0000, 0x00ff00, 0x0000ff}, Layout{16, false, 0xf800, 0x07e0, 0x001f},
-                           Layout{32, false, 0x0000ff, 0x00ff00, 0xff0000}}) {
+    for (const Layout l :
+         {Layout{32, false, 0xff0000, 0x00ff00, 0x0000ff}, Layout{32, true, 0xff0000, 0x00ff00, 0x0000ff},
+          Layout{24, false, 0xff0000, 0x00ff00, 0x0000ff}, Layout{16, false, 0xf800, 0x07e0, 0x001f},
+          Layout{32, false, 0x0000ff, 0x00ff00, 0xff0000}}) {
         const int bytes = l.bits / 8, stride = 3 * bytes + 5;
         std::vector<uint8_t> data(static_cast<size_t>(stride) * 2, 0xEE);
         for (int y = 0; y < 2; ++y)
@@ -146,7 +165,8 @@ TEST(FloorPicture, ScreenLayoutsBecomeTheSamePicture) {
                 const uint32_t c = want[y][x];
                 auto scale = [](uint32_t v8, uint32_t mask) {
                     int shift = 0;
-                    while (!((mask >> shift) & 1)) ++shift;
+                    while (!((mask >> shift) & 1))
+                        ++shift;
                     const uint32_t max = mask >> shift;
                     return ((v8 * max + 127) / 255) << shift;
                 };
@@ -174,13 +194,14 @@ TEST(FloorPicture, ScreenLayoutsBecomeTheSamePicture) {
 
     // Layouts that say nothing about colours give no picture.
     uint8_t any[64] = {};
-    EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 8, false, 0xe0, 0x1c, 0x03, any}).empty());       // 8 bits
-    EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 32, false, 0xff0000, 0xff00, 0, any}).empty());  // no blue
-    EXPECT_TRUE(SnapshotFromScreen({4, 2, 8, 32, false, 0xff0000, 0xff00, 0xff, any}).empty()); // short rows
+    EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 8, false, 0xe0, 0x1c, 0x03, any}).empty());         // 8 bits
+    EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 32, false, 0xff0000, 0xff00, 0, any}).empty());     // no blue
+    EXPECT_TRUE(SnapshotFromScreen({4, 2, 8, 32, false, 0xff0000, 0xff00, 0xff, any}).empty());  // short rows
     EXPECT_TRUE(SnapshotFromScreen({2, 2, 8, 32, false, 0xff0000, 0xff00, 0xff, nullptr}).empty());
 }
 
-TEST(FloorPicture, GeneratedFloorIsTilesAtAnySize) {
+TEST(FloorPicture, GeneratedFloorIsTilesAtAnySize)
+{
     for (auto [w, h] : {std::pair{1024, 768}, std::pair{1, 1}, std::pair{33, 7}}) {
         const Decoded d = Decode(GeneratedFloor(w, h));
         ASSERT_EQ(d.width, w);

@@ -6,8 +6,8 @@ std::string Utf8(const std::wstring& text)
 {
     if (text.empty())
         return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -40,8 +40,7 @@ testing::AssertionResult CopyBuilt(const std::string& built, const std::string& 
     const std::string from = WindowsPath(built);
     if (CopyFileA(from.c_str(), to.c_str(), FALSE))
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "cannot copy " << from << " -> " << to << " (error " << GetLastError()
-                                       << ")";
+    return testing::AssertionFailure() << "cannot copy " << from << " -> " << to << " (error " << GetLastError() << ")";
 }
 
 std::string BrinefoldFolder(REFKNOWNFOLDERID base)
@@ -60,9 +59,9 @@ TestProcess::TestProcess(const std::string& program, const std::string& args)
     if (!args.empty())
         commandLine += " " + args;
     std::wstring wide(commandLine.size() + 1, L'\0');
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, commandLine.data(),
-                                                        static_cast<int>(commandLine.size()), wide.data(),
-                                                        static_cast<int>(wide.size()))));
+    wide.resize(
+        static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, commandLine.data(), static_cast<int>(commandLine.size()),
+                                                wide.data(), static_cast<int>(wide.size()))));
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))

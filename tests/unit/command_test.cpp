@@ -10,7 +10,8 @@ namespace {
 
 // A button as the settings dialog has it: loaded from its layout, sized by
 // the host, initialised.
-CommandCore LoadedButton(const PropertyBag& layout = {}) {
+CommandCore LoadedButton(const PropertyBag& layout = {})
+{
     CommandCore b;
     b.ReadProperties(layout, CommandDesignFont());
     b.UserControl_Resize();
@@ -24,18 +25,21 @@ struct Drawn {
     CommandSkin face;
 };
 template <typename F>
-Drawn Step(CommandCore& b, F&& event) {
+Drawn Step(CommandCore& b, F&& event)
+{
     uint32_t before = b.faceDrawings;
     event();
     return {b.faceDrawings != before, b.face};
 }
 
-void ExpectFace(const Drawn& d, CommandSkin skin) {
+void ExpectFace(const Drawn& d, CommandSkin skin)
+{
     EXPECT_TRUE(d.drew);
     EXPECT_EQ(d.face, skin) << CommandSkinName(d.face) << " instead of " << CommandSkinName(skin);
 }
 
-TEST(CommandStates, HoverAndLeaveByTimer) {
+TEST(CommandStates, HoverAndLeaveByTimer)
+{
     CommandCore b = LoadedButton();
     ASSERT_EQ(b.ButtonState, 1);
     EXPECT_TRUE(b.timerOn);
@@ -54,7 +58,8 @@ TEST(CommandStates, HoverAndLeaveByTimer) {
     EXPECT_FALSE(Step(b, [&] { b.TmrMouse_Timer(false); }).drew);
 }
 
-TEST(CommandStates, ClickOnHoveredButtonWithoutFocus) {
+TEST(CommandStates, ClickOnHoveredButtonWithoutFocus)
+{
     CommandCore b = LoadedButton();
     b.UserControl_MouseMove();
     // The press comes first; the focus it gives arrives during the press.
@@ -65,8 +70,7 @@ TEST(CommandStates, ClickOnHoveredButtonWithoutFocus) {
     EXPECT_EQ(b.HoverGradient, kTrue);  // state 4 keeps the hover direction
 
     bool click = false;
-    ExpectFace(Step(b, [&] { click = b.UserControl_MouseUp(MouseButton::Left); }),
-               CommandSkin::HighLightSelect);
+    ExpectFace(Step(b, [&] { click = b.UserControl_MouseUp(MouseButton::Left); }), CommandSkin::HighLightSelect);
     EXPECT_TRUE(click);
     EXPECT_EQ(b.LeftDown, kFalse);
     EXPECT_EQ(b.ButtonState, 4);
@@ -80,7 +84,8 @@ TEST(CommandStates, ClickOnHoveredButtonWithoutFocus) {
     EXPECT_EQ(b.ButtonState, 4);
 }
 
-TEST(CommandStates, DragOffAndBackRaisesNoClick) {
+TEST(CommandStates, DragOffAndBackRaisesNoClick)
+{
     CommandCore b = LoadedButton();
     b.UserControl_MouseMove();
     b.UserControl_GotFocus();  // state 4
@@ -104,11 +109,13 @@ TEST(CommandStates, DragOffAndBackRaisesNoClick) {
     EXPECT_TRUE(b.UserControl_MouseUp(MouseButton::Left));
 }
 
-TEST(CommandStates, RightButtonClicksWithoutPressedFace) {
+TEST(CommandStates, RightButtonClicksWithoutPressedFace)
+{
     for (bool focused : {false, true}) {
         CommandCore b = LoadedButton();
-        if (focused) b.UserControl_GotFocus();  // state 3
-        b.UserControl_MouseMove();              // state 2 or 4
+        if (focused)
+            b.UserControl_GotFocus();  // state 3
+        b.UserControl_MouseMove();     // state 2 or 4
         CommandSkin hoverFace = b.face;
         EXPECT_FALSE(Step(b, [&] { b.UserControl_MouseDown(MouseButton::Right); }).drew);
         EXPECT_EQ(b.LeftDown, kFalse);
@@ -123,7 +130,8 @@ TEST(CommandStates, RightButtonClicksWithoutPressedFace) {
     EXPECT_FALSE(b.UserControl_MouseUp(MouseButton::Right));
 }
 
-TEST(CommandStates, BeforeInitialize) {
+TEST(CommandStates, BeforeInitialize)
+{
     CommandCore b;
     b.ReadProperties({}, CommandDesignFont());
     b.UserControl_Resize();
@@ -142,7 +150,8 @@ TEST(CommandStates, BeforeInitialize) {
     EXPECT_EQ(b.face, CommandSkin::Selected);
 }
 
-TEST(CommandStates, FocusLeavingAHoveredButton) {
+TEST(CommandStates, FocusLeavingAHoveredButton)
+{
     CommandCore b = LoadedButton();
     b.UserControl_MouseMove();
     b.UserControl_GotFocus();
@@ -156,7 +165,8 @@ TEST(CommandStates, FocusLeavingAHoveredButton) {
     EXPECT_FALSE(Step(c, [&] { c.UserControl_LostFocus(); }).drew);
 }
 
-TEST(CommandStates, DisabledReactsToNothing) {
+TEST(CommandStates, DisabledReactsToNothing)
+{
     CommandCore b = LoadedButton();
     b.UserControl_MouseMove();  // state 2
     ExpectFace(Step(b, [&] { b.LetEnabled(kFalse); }), CommandSkin::Disable);
@@ -184,7 +194,8 @@ TEST(CommandStates, DisabledReactsToNothing) {
     EXPECT_EQ(b.ButtonState, 2);
 }
 
-TEST(CommandStates, ReadingFontColourOrVisibleRedrawsNormal) {
+TEST(CommandStates, ReadingFontColourOrVisibleRedrawsNormal)
+{
     CommandCore b = LoadedButton();
     b.UserControl_MouseMove();
     ASSERT_EQ(b.face, CommandSkin::HighLight);
@@ -201,7 +212,8 @@ TEST(CommandStates, ReadingFontColourOrVisibleRedrawsNormal) {
     EXPECT_TRUE(b.opaque);
 }
 
-TEST(CommandProperties, ChangeNoticesAndFontColour) {
+TEST(CommandProperties, ChangeNoticesAndFontColour)
+{
     PropertyBag layout;
     CommandCore b = LoadedButton(layout);
     b.host = &layout;
@@ -217,8 +229,7 @@ TEST(CommandProperties, ChangeNoticesAndFontColour) {
     EXPECT_EQ(b.captionColour, static_cast<int32_t>(0x80000012));
     b.LetEnabled(kTrue);
     b.LetVisible(kTrue);
-    EXPECT_EQ(layout.Changed(),
-              (std::vector<std::string>{"Caption", "Font", "FontColour", "Enabled", "Visible"}));
+    EXPECT_EQ(layout.Changed(), (std::vector<std::string>{"Caption", "Font", "FontColour", "Enabled", "Visible"}));
 
     // A colour the label refuses still refreshes the face but changes nothing
     // and tells the host nothing.
@@ -229,7 +240,8 @@ TEST(CommandProperties, ChangeNoticesAndFontColour) {
     EXPECT_TRUE(layout.Changed().empty());
 }
 
-TEST(CommandProperties, NeverStoredInstanceComesUpOnFirstReadOfEnabled) {
+TEST(CommandProperties, NeverStoredInstanceComesUpOnFirstReadOfEnabled)
+{
     CommandCore b;  // FirstRun 0, Enabled False
     b.captionColour = 0x00FF00;
     ASSERT_EQ(b.Enabled, kFalse);
@@ -244,7 +256,8 @@ TEST(CommandProperties, NeverStoredInstanceComesUpOnFirstReadOfEnabled) {
     EXPECT_EQ(b.Enabled, kFalse);
 }
 
-TEST(CommandStoredProperties, DefaultsAreNotStoredAndReadBack) {
+TEST(CommandStoredProperties, DefaultsAreNotStoredAndReadBack)
+{
     CommandCore b;
     b.GetEnabled();  // FirstRun 1, Enabled True, as a freshly placed button
     PropertyBag bag;
@@ -265,7 +278,8 @@ TEST(CommandStoredProperties, DefaultsAreNotStoredAndReadBack) {
     EXPECT_EQ(r.faceDrawings, 1u);
 }
 
-TEST(CommandStoredProperties, WrittenInOrderAndRoundTrip) {
+TEST(CommandStoredProperties, WrittenInOrderAndRoundTrip)
+{
     FontSpec ambient = CommandDesignFont();
     CommandCore b = LoadedButton();
     b.LetEnabled(kFalse);
@@ -282,9 +296,9 @@ TEST(CommandStoredProperties, WrittenInOrderAndRoundTrip) {
     PropertyBag bag;
     b.WriteProperties(bag, ambient);
     std::vector<std::string> names;
-    for (const auto& e : bag.Entries()) names.push_back(e.first);
-    EXPECT_EQ(names, (std::vector<std::string>{"Enabled", "Caption", "FirstRun", "Font",
-                                               "FontColour", "Visible"}));
+    for (const auto& e : bag.Entries())
+        names.push_back(e.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"Enabled", "Caption", "FirstRun", "Font", "FontColour", "Visible"}));
     EXPECT_EQ(std::get<int16_t>(bag.Entries()[5].second), 0);  // "Visible" as a 16-bit integer
 
     CommandCore r;
@@ -311,10 +325,11 @@ TEST(CommandStoredProperties, WrittenInOrderAndRoundTrip) {
     EXPECT_TRUE(bag.Contains("Font"));
 }
 
-TEST(CommandStoredProperties, UnreadableValuesAreSkipped) {
+TEST(CommandStoredProperties, UnreadableValuesAreSkipped)
+{
     PropertyBag bag;
     bag.WriteProperty("Caption", std::string("ＯＫ"), std::string("Command"));
-    bag.WriteProperty("FirstRun", int32_t{300}, uint8_t{1});         // does not fit a byte
+    bag.WriteProperty("FirstRun", int32_t{300}, uint8_t{1});          // does not fit a byte
     bag.WriteProperty("FontColour", std::string("red"), int32_t{0});  // not a number
     bag.WriteProperty("Visible", std::string(" 0 "), int16_t{1});     // a numeric text
     bag.WriteProperty("Font", int32_t{5}, FontSpec{});                // not a font
@@ -322,13 +337,14 @@ TEST(CommandStoredProperties, UnreadableValuesAreSkipped) {
     r.captionColour = 0x0000FF;
     r.ReadProperties(bag, CommandDesignFont());
     EXPECT_EQ(r.GetCaption(), "ＯＫ");
-    EXPECT_EQ(r.FirstRun, 0);            // kept
-    EXPECT_EQ(r.captionColour, 0);       // kept, then blackened: FirstRun is still 0
+    EXPECT_EQ(r.FirstRun, 0);       // kept
+    EXPECT_EQ(r.captionColour, 0);  // kept, then blackened: FirstRun is still 0
     EXPECT_FALSE(r.opaque);
     EXPECT_EQ(r.font, CommandDesignFont());
 }
 
-TEST(PropertyBagConversions, RoundHalvesToEvenAndRefuseWhatDoesNotFit) {
+TEST(PropertyBagConversions, RoundHalvesToEvenAndRefuseWhatDoesNotFit)
+{
     int16_t i16 = 7;
     uint8_t u8 = 7;
     EXPECT_TRUE(PropertyToInt16(std::string("2.5"), i16));
@@ -342,12 +358,12 @@ TEST(PropertyBagConversions, RoundHalvesToEvenAndRefuseWhatDoesNotFit) {
     EXPECT_EQ(u8, 7);
 }
 
-TEST(CommandGeometry, GradientFollowsHoverGradient) {
+TEST(CommandGeometry, GradientFollowsHoverGradient)
+{
     // Vertex 0 top-left, vertex 1 at (w - 1, h - 1), the rectangle naming 1
     // as upper-left; white (FF00) above light blue-grey (C600, C500, D700).
     FaceGradient g = MakeFaceGradient(117, 28, kFalse);
-    EXPECT_EQ(std::tie(g.vertex[0].x, g.vertex[0].y, g.vertex[1].x, g.vertex[1].y),
-              std::make_tuple(0, 0, 116, 27));
+    EXPECT_EQ(std::tie(g.vertex[0].x, g.vertex[0].y, g.vertex[1].x, g.vertex[1].y), std::make_tuple(0, 0, 116, 27));
     EXPECT_EQ(std::tie(g.rect.upperLeft, g.rect.lowerRight), std::make_tuple(1u, 0u));
     EXPECT_EQ(std::tie(g.vertex[0].red, g.vertex[0].blue), std::make_tuple(0xFF00, 0xFF00));
     EXPECT_EQ(std::tie(g.vertex[1].red, g.vertex[1].green, g.vertex[1].blue, g.vertex[1].alpha),
@@ -361,7 +377,8 @@ TEST(CommandGeometry, GradientFollowsHoverGradient) {
     EXPECT_EQ(std::tie(c.red, c.blue), std::make_tuple(0x0A00, 0x0C00));
 }
 
-TEST(CommandGeometry, BorderPiecesFrameTheButtonExactly) {
+TEST(CommandGeometry, BorderPiecesFrameTheButtonExactly)
+{
     for (auto [w, h] : {std::pair{117, 28}, {81, 25}, {41, 21}, {64, 25}}) {
         // Every pixel of the 4-pixel frame is covered once; the inside never.
         std::vector<int> cover(static_cast<size_t>(w * h), 0);
@@ -382,7 +399,8 @@ TEST(CommandGeometry, BorderPiecesFrameTheButtonExactly) {
     }
 }
 
-TEST(CommandGeometry, CaptionSitsTwoThirdsOfAPixelAboveCentre) {
+TEST(CommandGeometry, CaptionSitsTwoThirdsOfAPixelAboveCentre)
+{
     EXPECT_EQ(CaptionTop(25, 13), 5);   // 80 twips = 5.33 px
     EXPECT_EQ(CaptionTop(28, 13), 7);   // 102.5 twips = 6.83 px
     EXPECT_EQ(CaptionTop(21, 13), 3);   // 50 twips = 3.33 px

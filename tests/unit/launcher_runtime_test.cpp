@@ -35,7 +35,7 @@ TEST(LeadingNumber, SkipsBlanksAndStopsAtTheFirstStranger)
     EXPECT_EQ(LeadingNumber("+7"), 7);
     EXPECT_EQ(LeadingNumber("1.5e3"), 1500);
     EXPECT_EQ(LeadingNumber("1D2"), 100);
-    EXPECT_EQ(LeadingNumber("1e"), 1);   // no exponent digits: not part of the number
+    EXPECT_EQ(LeadingNumber("1e"), 1);  // no exponent digits: not part of the number
     EXPECT_EQ(LeadingNumber("1e+"), 1);
     EXPECT_EQ(LeadingNumber("5.5.5"), 5.5);
     EXPECT_EQ(LeadingNumber(".5"), 0.5);
@@ -57,9 +57,9 @@ TEST(LeadingNumber, RadixForms)
 {
     EXPECT_EQ(LeadingNumber("&H10"), 16);
     EXPECT_EQ(LeadingNumber("&hff zz"), 255);
-    EXPECT_EQ(LeadingNumber("&HFFFF"), -1);          // 16-bit worth: two's complement
+    EXPECT_EQ(LeadingNumber("&HFFFF"), -1);  // 16-bit worth: two's complement
     EXPECT_EQ(LeadingNumber("&H10000"), 65536);
-    EXPECT_EQ(LeadingNumber("&HFFFFFFFF"), -1);      // 32-bit worth
+    EXPECT_EQ(LeadingNumber("&HFFFFFFFF"), -1);  // 32-bit worth
     EXPECT_EQ(LeadingNumber("&O17"), 15);
     EXPECT_EQ(LeadingNumber("&17"), 15);
     EXPECT_THROW(LeadingNumber("&H100000000"), RuntimeError);

@@ -13,7 +13,7 @@ TEST(ArgumentsOf, DropsTheProgramPathAndTheBlanksAfterIt)
     EXPECT_EQ(ArgumentsOf("\"C:\\a b\\Brinefold.scr\""), "");
     EXPECT_EQ(ArgumentsOf("Brinefold.scr"), "");
     EXPECT_EQ(ArgumentsOf("Brinefold.scr /s  "), "/s  ");  // the rest stands as it is
-    EXPECT_EQ(ArgumentsOf("\"C:\\a b\\x.scr\"/s"), "/s");   // the quote ends the path
+    EXPECT_EQ(ArgumentsOf("\"C:\\a b\\x.scr\"/s"), "/s");  // the quote ends the path
     EXPECT_EQ(ArgumentsOf(""), "");
 }
 
@@ -58,11 +58,11 @@ TEST(ReadPreviewHost, FromTheFourthCharacter)
 {
     EXPECT_EQ(ReadPreviewHost("/p 1234"), 1234);
     EXPECT_EQ(ReadPreviewHost("/p:1234"), 1234);
-    EXPECT_EQ(ReadPreviewHost("/pX1234"), 1234);   // the third character is skipped whatever it is
+    EXPECT_EQ(ReadPreviewHost("/pX1234"), 1234);  // the third character is skipped whatever it is
     EXPECT_EQ(ReadPreviewHost("/p  1234 "), 1234);
     EXPECT_EQ(ReadPreviewHost("/p 12 34"), 1234);  // blanks are skipped inside, too
     EXPECT_EQ(ReadPreviewHost("/p 1234abc"), 1234);
-    EXPECT_EQ(ReadPreviewHost("/p 1234.5"), 1234); // nearest, halves to even
+    EXPECT_EQ(ReadPreviewHost("/p 1234.5"), 1234);  // nearest, halves to even
     EXPECT_EQ(ReadPreviewHost("/p 1235.5"), 1236);
     EXPECT_EQ(ReadPreviewHost("/p -5"), -5);
 }

@@ -35,10 +35,12 @@ struct FakeMultimedia {
     std::vector<std::pair<std::string, uint32_t>> sounds;  // "<none>" for no name
     bool throwOnSend = false;
 
-    BgmPlatform Platform() {
+    BgmPlatform Platform()
+    {
         BgmPlatform p;
         p.mciSend = [this](const std::string& command, uint32_t size, std::string& reply) {
-            if (throwOnSend) throw std::runtime_error("platform failure");
+            if (throwOnSend)
+                throw std::runtime_error("platform failure");
             sent.push_back({command, size});
             const auto it = replies.find(command);
             if (it == replies.end()) {
@@ -51,7 +53,8 @@ struct FakeMultimedia {
         p.mciErrorText = [this](int32_t code, uint32_t size, std::string& text) {
             errorBufferSizes.push_back(size);
             const auto it = errorTexts.find(code);
-            if (it == errorTexts.end()) return false;
+            if (it == errorTexts.end())
+                return false;
             text = it->second;
             return true;
         };
@@ -63,23 +66,27 @@ struct FakeMultimedia {
         return p;
     }
 
-    std::vector<std::string> Commands() const {
+    std::vector<std::string> Commands() const
+    {
         std::vector<std::string> out;
-        for (const Sent& s : sent) out.push_back(s.command);
+        for (const Sent& s : sent)
+            out.push_back(s.command);
         return out;
     }
 };
 
 class Music : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         BgmUsePlatform(fake.Platform());
         BgmFile.clear();
         BgmRepeatTrack = 0;
         LastResult = 0;
         CdPollActive = false;
     }
-    void Disc(const std::string& current, const std::string& mode) {
+    void Disc(const std::string& current, const std::string& mode)
+    {
         fake.replies["status cdaudio current track"] = {0, current};
         fake.replies["status cdaudio number of tracks"] = {0, "12"};
         fake.replies["status cdaudio mode"] = {0, mode};
@@ -91,7 +98,8 @@ const Sent kCurrent{"status cdaudio current track", 512};
 const Sent kCount{"status cdaudio number of tracks", 512};
 const Sent kMode{"status cdaudio mode", 255};
 
-TEST_F(Music, MciCommandRepliesAndErrorTexts) {
+TEST_F(Music, MciCommandRepliesAndErrorTexts)
+{
     fake.replies["status x"] = {0, "ready"};
     MciResult r = MciCommand("status x");
     EXPECT_EQ(r.code, 0);
@@ -111,7 +119,8 @@ TEST_F(Music, MciCommandRepliesAndErrorTexts) {
     EXPECT_EQ(fake.errorBufferSizes, (std::vector<uint32_t>{256, 256}));
 }
 
-TEST_F(Music, EmptyCommandIsNotSent) {
+TEST_F(Music, EmptyCommandIsNotSent)
+{
     LastResult = 42;
     const MciResult r = MciCommand("");
     EXPECT_EQ(r.code, -1);
@@ -122,7 +131,8 @@ TEST_F(Music, EmptyCommandIsNotSent) {
     EXPECT_EQ(LastResult, -1);  // the query stores the code itself
 }
 
-TEST_F(Music, MciQueryGivesCodeNeverErrorText) {
+TEST_F(Music, MciQueryGivesCodeNeverErrorText)
+{
     fake.replies["status cdaudio mode"] = {263, ""};
     fake.errorTexts[263] = "The specified device is not open";
     EXPECT_EQ(MciQuery("status cdaudio mode"), "Error:263");
@@ -132,31 +142,33 @@ TEST_F(Music, MciQueryGivesCodeNeverErrorText) {
     EXPECT_EQ(LastResult, 0);
 }
 
-TEST_F(Music, MciPlayBuildsOptionalParts) {
+TEST_F(Music, MciPlayBuildsOptionalParts)
+{
     fake.replies["play cdaudio from 2 to 3"] = {282, ""};
     MciPlay("cdaudio", "", "");
     MciPlay("cdaudio", "2", "");
     MciPlay("cdaudio", "", "3");
     EXPECT_EQ(MciPlay("cdaudio", "2", "3"), 282);
-    EXPECT_EQ(fake.Commands(), (std::vector<std::string>{"play cdaudio", "play cdaudio from 2",
-                                                         "play cdaudio to 3",
+    EXPECT_EQ(fake.Commands(), (std::vector<std::string>{"play cdaudio", "play cdaudio from 2", "play cdaudio to 3",
                                                          "play cdaudio from 2 to 3"}));
 }
 
-TEST_F(Music, CdOpenAndStopSendWithoutBuffers) {
+TEST_F(Music, CdOpenAndStopSendWithoutBuffers)
+{
     fake.replies["set cdaudio time format tmsf"] = {266, ""};
     CdOpen();
     EXPECT_EQ(LastResult, 266);
     fake.replies["close cdaudio"] = {263, ""};
     CdStop();
     EXPECT_EQ(LastResult, 263);
-    EXPECT_EQ(fake.sent, (std::vector<Sent>{{"open cdaudio", 0},
-                                            {"set cdaudio time format tmsf", 0},
-                                            {"stop cdaudio", 0},
-                                            {"close cdaudio", 0}}));
+    EXPECT_EQ(
+        fake.sent,
+        (std::vector<Sent>{
+            {"open cdaudio", 0}, {"set cdaudio time format tmsf", 0}, {"stop cdaudio", 0}, {"close cdaudio", 0}}));
 }
 
-TEST_F(Music, WholeDiscRestartsOnlyWhenStopped) {
+TEST_F(Music, WholeDiscRestartsOnlyWhenStopped)
+{
     Disc("4", "playing");
     CdPoll();
     EXPECT_TRUE(CdPollActive);
@@ -169,7 +181,8 @@ TEST_F(Music, WholeDiscRestartsOnlyWhenStopped) {
     EXPECT_EQ(fake.sent, (std::vector<Sent>{kCurrent, kCount, kMode, {"play cdaudio", 512}}));
 }
 
-TEST_F(Music, ChosenTrackIsRestartedWhenTheNextOneStarts) {
+TEST_F(Music, ChosenTrackIsRestartedWhenTheNextOneStarts)
+{
     BgmRepeatTrack = 3;
     fake.replies["status cdaudio position track 3"] = {0, "03:00:00:00"};
     Disc("03", "playing");
@@ -180,7 +193,9 @@ TEST_F(Music, ChosenTrackIsRestartedWhenTheNextOneStarts) {
     Disc("4", "playing");
     CdPoll();
     EXPECT_TRUE(CdPollActive);
-    EXPECT_EQ(fake.sent, (std::vector<Sent>{kCurrent, kCount, kMode,
+    EXPECT_EQ(fake.sent, (std::vector<Sent>{kCurrent,
+                                            kCount,
+                                            kMode,
                                             {"status cdaudio position track 3", 512},
                                             {"play cdaudio from 03:00:00:00", 512}}));
 
@@ -191,7 +206,8 @@ TEST_F(Music, ChosenTrackIsRestartedWhenTheNextOneStarts) {
     EXPECT_EQ(fake.Commands().back(), "play cdaudio from 03:00:00:00");
 }
 
-TEST_F(Music, TrackBeyondTheDiscKeepsTrying) {
+TEST_F(Music, TrackBeyondTheDiscKeepsTrying)
+{
     BgmRepeatTrack = 40;
     Disc("1", "stopped");
     fake.replies["status cdaudio position track 40"] = {274, ""};
@@ -202,13 +218,13 @@ TEST_F(Music, TrackBeyondTheDiscKeepsTrying) {
         EXPECT_TRUE(CdPollActive);
         EXPECT_EQ(fake.Commands(),
                   (std::vector<std::string>{kCurrent.command, kCount.command, kMode.command,
-                                            "status cdaudio position track 40",
-                                            "play cdaudio from Error:274"}));
+                                            "status cdaudio position track 40", "play cdaudio from Error:274"}));
     }
     EXPECT_EQ(LastResult, 274);
 }
 
-TEST_F(Music, NonNumericTrackEndsChecksEvenWhenStopped) {
+TEST_F(Music, NonNumericTrackEndsChecksEvenWhenStopped)
+{
     BgmRepeatTrack = 2;
     Disc("two", "stopped");
     CdPoll();
@@ -234,7 +250,8 @@ TEST_F(Music, NonNumericTrackEndsChecksEvenWhenStopped) {
     EXPECT_EQ(fake.Commands().back(), "play cdaudio");
 }
 
-TEST_F(Music, ErrorRepliesInAnyCaseEndChecks) {
+TEST_F(Music, ErrorRepliesInAnyCaseEndChecks)
+{
     // No drive: the first query fails and nothing more is sent.
     fake.replies["status cdaudio current track"] = {266, ""};
     fake.errorTexts[266] = "no driver";
@@ -258,14 +275,16 @@ TEST_F(Music, ErrorRepliesInAnyCaseEndChecks) {
     EXPECT_EQ(fake.sent, (std::vector<Sent>{kCurrent, kCount}));
 }
 
-TEST_F(Music, PlatformFailureEndsChecks) {
+TEST_F(Music, PlatformFailureEndsChecks)
+{
     fake.throwOnSend = true;
     CdPollActive = true;
     EXPECT_NO_THROW(CdPoll());
     EXPECT_FALSE(CdPollActive);
 }
 
-TEST_F(Music, CdModeCodeGoesToLastResult) {
+TEST_F(Music, CdModeCodeGoesToLastResult)
+{
     Disc("1", "playing");
     fake.replies["status cdaudio mode"] = {0, "playing"};
     fake.replies["status cdaudio number of tracks"] = {0, "9"};
@@ -277,18 +296,18 @@ TEST_F(Music, CdModeCodeGoesToLastResult) {
     EXPECT_EQ(LastResult, 276);
 }
 
-TEST_F(Music, Mp3PathWithSpacesIsQuoted) {
+TEST_F(Music, Mp3PathWithSpacesIsQuoted)
+{
     BgmFile = R"(C:\My Music\rain song.mp3)";
     LastResult = 5;
     Mp3Play();
-    EXPECT_EQ(fake.sent,
-              (std::vector<Sent>{
-                  {R"(open "C:\My Music\rain song.mp3" type MPEGVideo Alias MP3Play)", 0},
-                  {"play MP3Play", 0}}));
+    EXPECT_EQ(fake.sent, (std::vector<Sent>{{R"(open "C:\My Music\rain song.mp3" type MPEGVideo Alias MP3Play)", 0},
+                                            {"play MP3Play", 0}}));
     EXPECT_EQ(LastResult, 5);
 }
 
-TEST_F(Music, FailedMp3OpenIsNotPlayed) {
+TEST_F(Music, FailedMp3OpenIsNotPlayed)
+{
     BgmFile = R"(C:\gone.mp3)";
     fake.replies[R"(open "C:\gone.mp3" type MPEGVideo Alias MP3Play)"] = {277, ""};
     LastResult = 5;
@@ -297,7 +316,8 @@ TEST_F(Music, FailedMp3OpenIsNotPlayed) {
     EXPECT_EQ(LastResult, 5);
 }
 
-TEST_F(Music, Mp3PollRestartsFromTheStartWhenNotPlaying) {
+TEST_F(Music, Mp3PollRestartsFromTheStartWhenNotPlaying)
+{
     LastResult = 5;
     fake.replies["status MP3Play mode"] = {0, "playing"};
     EXPECT_TRUE(Mp3IsPlaying());
@@ -308,9 +328,8 @@ TEST_F(Music, Mp3PollRestartsFromTheStartWhenNotPlaying) {
         fake.sent.clear();
         fake.replies["status MP3Play mode"] = mode;
         Mp3Poll();
-        EXPECT_EQ(fake.sent, (std::vector<Sent>{{"status MP3Play mode", 30},
-                                                {"stop MP3Play", 0},
-                                                {"play MP3Play from 0", 0}}))
+        EXPECT_EQ(fake.sent,
+                  (std::vector<Sent>{{"status MP3Play mode", 30}, {"stop MP3Play", 0}, {"play MP3Play from 0", 0}}))
             << mode.text;
     }
     fake.sent.clear();
@@ -319,7 +338,8 @@ TEST_F(Music, Mp3PollRestartsFromTheStartWhenNotPlaying) {
     EXPECT_EQ(LastResult, 5);
 }
 
-TEST_F(Music, WavLoopsOnlyWithAnOutputDevice) {
+TEST_F(Music, WavLoopsOnlyWithAnOutputDevice)
+{
     BgmFile = R"(C:\My Music\waves.wav)";
     fake.devices = 0;
     LastResult = 5;

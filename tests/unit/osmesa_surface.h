@@ -11,12 +11,13 @@
 class OsmesaSurface {
 public:
     OsmesaSurface(int width, int height)
-        : width_(width), height_(height), buffer_(static_cast<size_t>(width) * height * 4) {
+        : width_(width), height_(height), buffer_(static_cast<size_t>(width) * height * 4)
+    {
         context_ = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
-        current_ = context_ != nullptr &&
-                   OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, width, height);
+        current_ = context_ != nullptr && OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, width, height);
     }
-    ~OsmesaSurface() {
+    ~OsmesaSurface()
+    {
         if (context_ != nullptr) {
             OSMesaDestroyContext(context_);
         }
@@ -24,15 +25,25 @@ public:
     OsmesaSurface(const OsmesaSurface&) = delete;
     OsmesaSurface& operator=(const OsmesaSurface&) = delete;
 
-    bool current() const { return current_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
+    bool current() const
+    {
+        return current_;
+    }
+    int width() const
+    {
+        return width_;
+    }
+    int height() const
+    {
+        return height_;
+    }
 
     // The colour at window coordinates (x, y), origin bottom left, as GL reads it.
     struct Rgb {
         int r, g, b;
     };
-    Rgb Pixel(int x, int y) const {
+    Rgb Pixel(int x, int y) const
+    {
         uint8_t p[4] = {};
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
         return {p[0], p[1], p[2]};

@@ -30,7 +30,8 @@ struct Colour {
 
 // A 24-bit bottom-up Windows bitmap; pixel(x, y) with y = 0 the bottom row.
 template <typename PixelFn>
-void WriteBmp(const fs::path& path, int width, int height, PixelFn pixel) {
+void WriteBmp(const fs::path& path, int width, int height, PixelFn pixel)
+{
     const std::vector<uint8_t> file = bmp::Rgb24(width, height, [&](int x, int y) {
         const Colour c = pixel(x, y);
         return static_cast<uint32_t>(c.r << 16 | c.g << 8 | c.b);
@@ -48,10 +49,12 @@ constexpr Colour kTop = {60, 150, 220};
 constexpr Colour kCorner = {40, 200, 120};
 constexpr int kPictureSide = 64;
 
-Colour TestPicture(int x, int y) {
+Colour TestPicture(int x, int y)
+{
     const bool cornerX = x < 2 || x >= kPictureSide - 2;
     const bool cornerY = y < 2 || y >= kPictureSide - 2;
-    if (cornerX && cornerY) return kCorner;
+    if (cornerX && cornerY)
+        return kCorner;
     return y < kPictureSide / 4 ? kBottom : kTop;
 }
 
@@ -61,7 +64,8 @@ protected:
     static constexpr int kWidth = 320;
     static constexpr int kHeight = 240;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(surface_.current());
         dir_ = fs::temp_directory_path() / ("bf_scene_" + std::to_string(getpid()) + "_" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -77,14 +81,16 @@ protected:
         InitWaterGrid();
         ResetWaterRandomForTesting();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         floorSnapshotPath = SnapshotPath;
         std::error_code ignored;
         fs::remove_all(dir_, ignored);
     }
 
     // Where a world point lands with the matrices DrawFrame left behind.
-    void Project(double x, double y, double z, int* wx, int* wy) {
+    void Project(double x, double y, double z, int* wx, int* wy)
+    {
         double modelview[16], projection[16];
         int viewport[4];
         glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
@@ -96,17 +102,22 @@ protected:
         *wy = static_cast<int>(std::floor(py));
         ASSERT_TRUE(*wx >= 0 && *wx < kWidth && *wy >= 0 && *wy < kHeight) << *wx << "," << *wy;
     }
-    OsmesaSurface::Rgb PixelOf(double x, double y, double z) {
+    OsmesaSurface::Rgb PixelOf(double x, double y, double z)
+    {
         int wx = 0, wy = 0;
         Project(x, y, z, &wx, &wy);
         return surface_.Pixel(wx, wy);
     }
-    void Frame() {
+    void Frame()
+    {
         ASSERT_TRUE(DrawFrame());
         glFinish();
     }
     // What the program's loop does after showing a frame.
-    void Swap() { tiltAngle = static_cast<float>(tiltAngle + 0.2); }
+    void Swap()
+    {
+        tiltAngle = static_cast<float>(tiltAngle + 0.2);
+    }
 
     OsmesaSurface surface_{kWidth, kHeight};
     fs::path dir_;
@@ -114,17 +125,17 @@ protected:
 };
 
 // floor x tint + water colour x texel(0, 0), clamped as GL does.
-Colour Expected(Colour floor, double tintRG, double tintB, double waterHeight) {
+Colour Expected(Colour floor, double tintRG, double tintB, double waterHeight)
+{
     const double red = 0.5 * waterHeight + 0.2;
     const double blue = 0.5 * waterHeight + 0.6;
-    auto add = [](double f, double w) {
-        return static_cast<int>(std::lround(std::clamp(f + w, 0.0, 255.0)));
-    };
+    auto add = [](double f, double w) { return static_cast<int>(std::lround(std::clamp(f + w, 0.0, 255.0))); };
     return {add(floor.r * tintRG, red * kCorner.r), add(floor.g * tintRG, red * kCorner.g),
             add(floor.b * tintB, blue * kCorner.b)};
 }
 
-void ExpectNear(OsmesaSurface::Rgb got, Colour want, const char* what) {
+void ExpectNear(OsmesaSurface::Rgb got, Colour want, const char* what)
+{
     const int tolerance = 2;
     EXPECT_NEAR(got.r, want.r, tolerance) << what;
     EXPECT_NEAR(got.g, want.g, tolerance) << what;
@@ -138,7 +149,8 @@ constexpr double kFloorBottom[3] = {-15.0, -4.0, 10.0};
 constexpr double kFloorAbove[3] = {15.0, -4.0, -5.0};
 constexpr double kWaterOnly[3] = {0.0, 0.0, 14.0};
 
-TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted) {
+TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted)
+{
     WriteBmp(snapshot_, kPictureSide, kPictureSide, TestPicture);
     ResizeScene(kWidth, kHeight);
     ASSERT_TRUE(InitGlState());
@@ -157,22 +169,22 @@ TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted) {
     const float h1 = waterGrid.surface[75][75].y;
     EXPECT_NEAR(h1, (0.4 - 0.001) * 0.99, 1e-6);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]),
-               Expected(kBottom, 1.0, 1.0, h1), "frame 1, bottom quarter of the picture");
-    ExpectNear(PixelOf(kFloorAbove[0], kFloorAbove[1], kFloorAbove[2]),
-               Expected(kTop, 1.0, 1.0, h1), "frame 1, rest of the picture");
-    ExpectNear(PixelOf(kWaterOnly[0], kWaterOnly[1], kWaterOnly[2]),
-               Expected({0, 0, 0}, 0.0, 0.0, h1), "frame 1, water without floor");
+    ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]), Expected(kBottom, 1.0, 1.0, h1),
+               "frame 1, bottom quarter of the picture");
+    ExpectNear(PixelOf(kFloorAbove[0], kFloorAbove[1], kFloorAbove[2]), Expected(kTop, 1.0, 1.0, h1),
+               "frame 1, rest of the picture");
+    ExpectNear(PixelOf(kWaterOnly[0], kWaterOnly[1], kWaterOnly[2]), Expected({0, 0, 0}, 0.0, 0.0, h1),
+               "frame 1, water without floor");
 
     Swap();
     Frame();
     const float h2 = waterGrid.surface[75][75].y;
-    ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]),
-               Expected(kBottom, 0.2, 0.6, h2), "frame 2, bottom quarter of the picture");
-    ExpectNear(PixelOf(kFloorAbove[0], kFloorAbove[1], kFloorAbove[2]),
-               Expected(kTop, 0.2, 0.6, h2), "frame 2, rest of the picture");
-    ExpectNear(PixelOf(kWaterOnly[0], kWaterOnly[1], kWaterOnly[2]),
-               Expected({0, 0, 0}, 0.0, 0.0, h2), "frame 2, water without floor");
+    ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]), Expected(kBottom, 0.2, 0.6, h2),
+               "frame 2, bottom quarter of the picture");
+    ExpectNear(PixelOf(kFloorAbove[0], kFloorAbove[1], kFloorAbove[2]), Expected(kTop, 0.2, 0.6, h2),
+               "frame 2, rest of the picture");
+    ExpectNear(PixelOf(kWaterOnly[0], kWaterOnly[1], kWaterOnly[2]), Expected({0, 0, 0}, 0.0, 0.0, h2),
+               "frame 2, water without floor");
 
     // Nothing is drawn below the water's front edge: the clear colour stays.
     int edgeX = 0, edgeY = 0;
@@ -184,7 +196,8 @@ TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted) {
     }
 }
 
-TEST_F(SceneTest, RipplesChangeTheWaterButNeverTheTint) {
+TEST_F(SceneTest, RipplesChangeTheWaterButNeverTheTint)
+{
     WriteBmp(snapshot_, kPictureSide, kPictureSide, TestPicture);
     ResizeScene(kWidth, kHeight);
     ASSERT_TRUE(InitGlState());
@@ -205,7 +218,8 @@ TEST_F(SceneTest, RipplesChangeTheWaterButNeverTheTint) {
     glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, after.data());
     int changed = 0;
     for (size_t k = 0; k < before.size(); k += 4) {
-        if (std::abs(before[k + 2] - after[k + 2]) > 8) ++changed;
+        if (std::abs(before[k + 2] - after[k + 2]) > 8)
+            ++changed;
     }
     EXPECT_GT(changed, 100);
     // The floor's colour is a border vertex's: rain never reaches the border.
@@ -216,7 +230,8 @@ TEST_F(SceneTest, RipplesChangeTheWaterButNeverTheTint) {
     EXPECT_FLOAT_EQ(current[2], 0.6f);
 }
 
-TEST_F(SceneTest, ResizeSetsViewportAndPerspectiveAndTakesHeightZeroAsOne) {
+TEST_F(SceneTest, ResizeSetsViewportAndPerspectiveAndTakesHeightZeroAsOne)
+{
     const double f = 1.0 / std::tan(22.5 * M_PI / 180.0);
     GLint viewport[4];
     GLdouble projection[16];
@@ -245,7 +260,8 @@ TEST_F(SceneTest, ResizeSetsViewportAndPerspectiveAndTakesHeightZeroAsOne) {
     EXPECT_EQ(mode, GL_MODELVIEW);
 }
 
-TEST_F(SceneTest, MissingSnapshotMakesNoTextureAndSetsNoState) {
+TEST_F(SceneTest, MissingSnapshotMakesNoTextureAndSetsNoState)
+{
     ResizeScene(kWidth, kHeight);
     EXPECT_FALSE(InitGlState());
     EXPECT_EQ(floorTexture, 0u);
@@ -263,7 +279,8 @@ TEST_F(SceneTest, MissingSnapshotMakesNoTextureAndSetsNoState) {
     EXPECT_EQ(name, 1u);
 }
 
-TEST_F(SceneTest, RowsThatAreNotAMultipleOfFourBytesStayUnsheared) {
+TEST_F(SceneTest, RowsThatAreNotAMultipleOfFourBytesStayUnsheared)
+{
     // 2 x 4 pixels (power-of-two sides, so GLU does not rescale): 6-byte rows.
     // Each row is one colour, so every row of the texture must be uniform too;
     // a 4-byte row alignment would start each row 2 bytes late and read past
@@ -292,4 +309,4 @@ TEST_F(SceneTest, RowsThatAreNotAMultipleOfFourBytesStayUnsheared) {
     EXPECT_EQ(alignment, 4);
 }
 
-} // namespace
+}  // namespace

@@ -45,8 +45,8 @@ TEST(DialogTiling, CopiesDownEachColumnOnePastTheBottomThenAcross)
     }
     // A copy starting exactly on the bottom edge is not yet "below" it.
     auto exact = TilePositions(100, 40, 100, 20);
-    std::vector<TilePoint> expected = {{0, 0}, {0, 20}, {0, 40}, {0, 60}, {100, 0}, {100, 20}, {100, 40}, {100, 60},
-                                       {200, 0}, {200, 20}, {200, 40}, {200, 60}};
+    std::vector<TilePoint> expected = {{0, 0},    {0, 20},   {0, 40},  {0, 60},   {100, 0},  {100, 20},
+                                       {100, 40}, {100, 60}, {200, 0}, {200, 20}, {200, 40}, {200, 60}};
     EXPECT_EQ(exact, expected);
 }
 
@@ -143,8 +143,8 @@ TEST(DialogSave, WritesKindRepeatAndFileInThatOrderAndForm)
     SavedKeys saved;
     SaveDialogSettings("7", saved.Put());
     using W = std::pair<std::string, std::string>;
-    EXPECT_EQ(saved.writes, (std::vector<W>{{kKeyBgmKind, " 2"}, {kKeyBgmRepeatTrack, " 7"},
-                                            {kKeyBgmFile, "C:\\music\\song.mp3"}}));
+    EXPECT_EQ(saved.writes,
+              (std::vector<W>{{kKeyBgmKind, " 2"}, {kKeyBgmRepeatTrack, " 7"}, {kKeyBgmFile, "C:\\music\\song.mp3"}}));
     EXPECT_EQ(BgmRepeatTrack, 7);
 
     // A non-number, a kind from a hand-edited file, a negative track.

@@ -54,7 +54,10 @@ protected:
         BgmFile.clear();
         BgmRepeatTrack = 0;
     }
-    void TearDown() override { BgmUsePlatform(BgmPlatform{}); }
+    void TearDown() override
+    {
+        BgmUsePlatform(BgmPlatform{});
+    }
 
     Recorder recorder;
     ShowTimers timers;
@@ -149,15 +152,13 @@ TEST_F(ShowMusic, Mp3PlaysWithTheRepeatCheckAndStopsAtTheEnd)
     BgmKind = MusicKind::File;
     BgmFile = "C:\\my music\\song.mP3";
     StartShowMusic(timers);
-    EXPECT_EQ(recorder.calls,
-              (Calls{"open \"C:\\my music\\song.mP3\" type MPEGVideo Alias MP3Play", "play MP3Play"}));
+    EXPECT_EQ(recorder.calls, (Calls{"open \"C:\\my music\\song.mP3\" type MPEGVideo Alias MP3Play", "play MP3Play"}));
     EXPECT_TRUE(timers.timer1);
     EXPECT_FALSE(timers.timer2);
 
     recorder.calls.clear();
     Mp3Check();  // the fake never reports "playing": the check restarts the file
-    EXPECT_EQ(recorder.calls,
-              (Calls{"status MP3Play mode", "stop MP3Play", "play MP3Play from 0"}));
+    EXPECT_EQ(recorder.calls, (Calls{"status MP3Play mode", "stop MP3Play", "play MP3Play from 0"}));
 
     recorder.calls.clear();
     StopShowMusic(timers);

@@ -23,7 +23,10 @@ using Rows = std::vector<std::vector<uint32_t>>;
 
 std::vector<std::string> shown;
 
-void Record(const char* text) { shown.emplace_back(text); }
+void Record(const char* text)
+{
+    shown.emplace_back(text);
+}
 
 struct Decoded {
     bool ok = false;
@@ -34,7 +37,8 @@ struct Decoded {
 // Through the shared reader body, recording the messages. The file is copied
 // into an exact-size buffer so that any read past its end is caught (an empty
 // file too: new[] of 0 bytes gives a real, unreadable block).
-Decoded Convert(const Bytes& file) {
+Decoded Convert(const Bytes& file)
+{
     shown.clear();
     auto* copy = new uint8_t[file.size()];
     std::copy(file.begin(), file.end(), copy);
@@ -53,28 +57,35 @@ Decoded Convert(const Bytes& file) {
 }
 
 // 0x00RRGGBB colours into the output's byte order.
-Bytes Rgb(std::initializer_list<uint32_t> colours) {
+Bytes Rgb(std::initializer_list<uint32_t> colours)
+{
     Bytes out;
-    for (uint32_t c : colours) out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+    for (uint32_t c : colours)
+        out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
     return out;
 }
 
-std::string TempPath(const char* name) {
+std::string TempPath(const char* name)
+{
     return testing::TempDir() + "snapshot_" + std::to_string(getpid()) + "_" + name;
 }
 
 class SnapshotTest : public testing::Test {
-   protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         saved = snapshotMessageHook;
         snapshotMessageHook = Record;
         shown.clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         snapshotMessageHook = saved;
-        for (const auto& p : files) std::remove(p.c_str());
+        for (const auto& p : files)
+            std::remove(p.c_str());
     }
-    std::string File(const char* name, const Bytes& bytes) {
+    std::string File(const char* name, const Bytes& bytes)
+    {
         files.push_back(TempPath(name));
         EXPECT_TRUE(WriteBytes(files.back(), bytes)) << files.back();
         return files.back();
@@ -87,7 +98,8 @@ const std::vector<uint32_t> kPalette4 = {0xff0000, 0x00ff00, 0x0000ff, 0x102030}
 
 // --- The worked example and row widths -------------------------------------
 
-TEST_F(SnapshotTest, WorkedTwoByTwoFileThroughTheLoader) {
+TEST_F(SnapshotTest, WorkedTwoByTwoFileThroughTheLoader)
+{
     bmp::Spec s;
     s.width = 2;
     s.height = 2;
@@ -104,7 +116,8 @@ TEST_F(SnapshotTest, WorkedTwoByTwoFileThroughTheLoader) {
     EXPECT_TRUE(shown.empty());
 }
 
-TEST(SnapshotDecode, NarrowRowsCarryNoPadding) {
+TEST(SnapshotDecode, NarrowRowsCarryNoPadding)
+{
     for (int width = 1; width <= 7; ++width) {
         for (uint16_t bits : {8, 24, 32}) {
             Rows rows(3);
@@ -114,7 +127,8 @@ TEST(SnapshotDecode, NarrowRowsCarryNoPadding) {
                 for (int x = 0; x < width; ++x) {
                     const uint32_t colour = 0x010203u * uint32_t(10 * y + x + 1);
                     const uint32_t index = uint32_t(palette.size());
-                    if (bits == 8) palette.push_back(colour);
+                    if (bits == 8)
+                        palette.push_back(colour);
                     rows[y].push_back(bits == 8 ? index : colour);
                     const Bytes c = Rgb({colour});
                     expected.insert(expected.end(), c.begin(), c.end());
@@ -135,7 +149,8 @@ TEST(SnapshotDecode, NarrowRowsCarryNoPadding) {
 }
 
 // The last row may end without its padding: only its pixels are read.
-TEST(SnapshotDecode, LastRowNeedsNoPadding) {
+TEST(SnapshotDecode, LastRowNeedsNoPadding)
+{
     bmp::Spec s;
     s.width = 1;
     s.height = 2;
@@ -147,7 +162,8 @@ TEST(SnapshotDecode, LastRowNeedsNoPadding) {
 
 // --- Colour tables ----------------------------------------------------------
 
-TEST(SnapshotColours, CountDibColors) {
+TEST(SnapshotColours, CountDibColors)
+{
     for (auto [bits, count] : {std::pair{1, 2}, {4, 16}, {8, 256}, {16, 0}, {24, 0}, {32, 0}, {2, 0}}) {
         bmp::Spec core;
         core.core = true;
@@ -171,9 +187,11 @@ TEST(SnapshotColours, CountDibColors) {
     EXPECT_EQ(CountDibColors(bmp::Build(big).data() + 14), 0x14);
 }
 
-TEST(SnapshotColours, ColoursUsedSizesTheTableAndLaterIndicesAreBlack) {
+TEST(SnapshotColours, ColoursUsedSizesTheTableAndLaterIndicesAreBlack)
+{
     std::vector<uint32_t> palette;
-    for (uint32_t k = 0; k < 256; ++k) palette.push_back(0x010101u * k ^ 0x00a05a);
+    for (uint32_t k = 0; k < 256; ++k)
+        palette.push_back(0x010101u * k ^ 0x00a05a);
     const Rows rows = {{0, 19, 20, 255}};
 
     bmp::Spec full;
@@ -211,7 +229,8 @@ TEST(SnapshotColours, ColoursUsedSizesTheTableAndLaterIndicesAreBlack) {
     EXPECT_EQ(d.rgb, Rgb({palette[1], palette[0]}));
 }
 
-TEST(SnapshotColours, PackedIndicesHighBitsFirst) {
+TEST(SnapshotColours, PackedIndicesHighBitsFirst)
+{
     bmp::Spec one;
     one.width = 10;
     one.bitCount = 1;
@@ -233,7 +252,8 @@ TEST(SnapshotColours, PackedIndicesHighBitsFirst) {
     EXPECT_EQ(d.rgb, Rgb({kPalette4[2], kPalette4[1], kPalette4[3]}));
 }
 
-TEST(SnapshotColours, CoreHeaderUsesThreeByteEntries) {
+TEST(SnapshotColours, CoreHeaderUsesThreeByteEntries)
+{
     bmp::Spec s;
     s.core = true;
     s.width = 3;
@@ -258,7 +278,8 @@ TEST(SnapshotColours, CoreHeaderUsesThreeByteEntries) {
 
 // --- 16 and 32 bits ----------------------------------------------------------
 
-TEST(SnapshotFields, SixteenBitsDefaultToFiveFiveFive) {
+TEST(SnapshotFields, SixteenBitsDefaultToFiveFiveFive)
+{
     bmp::Spec s;
     s.width = 5;
     s.bitCount = 16;
@@ -269,7 +290,8 @@ TEST(SnapshotFields, SixteenBitsDefaultToFiveFiveFive) {
     EXPECT_EQ(d.rgb, Rgb({0xffffff, 0xff0000, 0x080808, 0x00ff00, 0x5a5a5a}));
 }
 
-TEST(SnapshotFields, BitFieldMasksAreHonoured) {
+TEST(SnapshotFields, BitFieldMasksAreHonoured)
+{
     struct Case {
         uint16_t bits;
         std::vector<uint32_t> masks;
@@ -277,10 +299,10 @@ TEST(SnapshotFields, BitFieldMasksAreHonoured) {
         uint32_t colour;
     };
     const Case cases[] = {
-        {16, {0xf800, 0x07e0, 0x001f}, 0xf800, 0xff0000},        // 5-6-5
-        {16, {0xf800, 0x07e0, 0x001f}, 0x0020, 0x000400},        // one green step of 6 bits
-        {16, {0x0f00, 0x00f0, 0x000f}, 0x0a5f, 0xaa55ff},        // 4-4-4
-        {16, {0x8000, 0x4000, 0x2000}, 0xa000, 0xc000c0},        // 1-bit fields: 11000000
+        {16, {0xf800, 0x07e0, 0x001f}, 0xf800, 0xff0000},                  // 5-6-5
+        {16, {0xf800, 0x07e0, 0x001f}, 0x0020, 0x000400},                  // one green step of 6 bits
+        {16, {0x0f00, 0x00f0, 0x000f}, 0x0a5f, 0xaa55ff},                  // 4-4-4
+        {16, {0x8000, 0x4000, 0x2000}, 0xa000, 0xc000c0},                  // 1-bit fields: 11000000
         {32, {0x000000ff, 0x0000ff00, 0x00ff0000}, 0x00332211, 0x112233},  // RGBX order
         {32, {0x3ff00000, 0x000ffc00, 0x000003ff}, 0x3ffa9403, 0xffa900},  // 10 bits: top 8
         {32, {0xff000000, 0x00ff0000, 0x0000ff00}, 0xa1b2c3d4, 0xa1b2c3},
@@ -303,7 +325,8 @@ TEST(SnapshotFields, BitFieldMasksAreHonoured) {
     }
 }
 
-TEST(SnapshotFields, ThirtyTwoBitsDefaultToBgrx) {
+TEST(SnapshotFields, ThirtyTwoBitsDefaultToBgrx)
+{
     bmp::Spec s;
     s.width = 5;
     s.bitCount = 32;
@@ -315,7 +338,8 @@ TEST(SnapshotFields, ThirtyTwoBitsDefaultToBgrx) {
 
 // --- Row order ---------------------------------------------------------------
 
-TEST(SnapshotRows, TopDownFilesComeOutBottomUp) {
+TEST(SnapshotRows, TopDownFilesComeOutBottomUp)
+{
     const Rows bottomUp = {{0x010203, 0x040506}, {0x070809, 0x0a0b0c}, {0x0d0e0f, 0x101112}};
     bmp::Spec s;
     s.width = 2;
@@ -334,11 +358,16 @@ TEST(SnapshotRows, TopDownFilesComeOutBottomUp) {
 
 // --- Run-length encoding -------------------------------------------------------
 
-TEST(SnapshotRle, Rle8RunsLiteralsDeltasAndUntouchedBlack) {
+TEST(SnapshotRle, Rle8RunsLiteralsDeltasAndUntouchedBlack)
+{
     bmp::Rle r;
-    r.Run(2, 1).Literal({2, 3, 1}).EndOfLine()  // row 0: 1 1 2 3 1 -
-        .Delta(1, 1).Run(1, 3)                     // row 1: - - - - - -, row 2 at x 1
-        .Delta(3, 0).Run(1, 2)                     // row 2: - 3 - - - 2
+    r.Run(2, 1)
+        .Literal({2, 3, 1})
+        .EndOfLine()  // row 0: 1 1 2 3 1 -
+        .Delta(1, 1)
+        .Run(1, 3)  // row 1: - - - - - -, row 2 at x 1
+        .Delta(3, 0)
+        .Run(1, 2)  // row 2: - 3 - - - 2
         .EndOfBitmap();
     bmp::Spec s;
     s.width = 6;
@@ -355,14 +384,17 @@ TEST(SnapshotRle, Rle8RunsLiteralsDeltasAndUntouchedBlack) {
     EXPECT_EQ(d.rgb, Rgb({R, R, G, B, R, 0, 0, 0, 0, 0, 0, 0, 0, B, 0, 0, 0, G}));
 }
 
-TEST(SnapshotRle, Rle4NibblesAlternateFromAnyColumn) {
+TEST(SnapshotRle, Rle4NibblesAlternateFromAnyColumn)
+{
     bmp::Rle r;
     r.four = true;
-    r.Run(1, 0x30)              // x 0
-        .Run(5, 0x12)           // x 1..5 from an odd column: 1 2 1 2 1
-        .Literal({3, 2, 1})     // x 6..8, odd count (padded)
+    r.Run(1, 0x30)           // x 0
+        .Run(5, 0x12)        // x 1..5 from an odd column: 1 2 1 2 1
+        .Literal({3, 2, 1})  // x 6..8, odd count (padded)
         .EndOfLine()
-        .Delta(1, 0).Literal({2, 3, 3}).EndOfLine();  // row 1 from x 1
+        .Delta(1, 0)
+        .Literal({2, 3, 3})
+        .EndOfLine();  // row 1 from x 1
     bmp::Spec s;
     s.width = 9;
     s.height = 2;
@@ -380,7 +412,8 @@ TEST(SnapshotRle, Rle4NibblesAlternateFromAnyColumn) {
 
 // An image size of 0 stands for the unpadded uncompressed size, which bounds
 // the stream; a larger stated size is bounded by the file.
-TEST(SnapshotRle, StreamBoundedByImageSizeAndFile) {
+TEST(SnapshotRle, StreamBoundedByImageSizeAndFile)
+{
     bmp::Rle r;
     r.Run(3, 1).EndOfBitmap();
     bmp::Spec s;
@@ -408,7 +441,8 @@ struct Bad {
     const char* message;
 };
 
-bmp::Spec Rgb24(int32_t w, int32_t h) {
+bmp::Spec Rgb24(int32_t w, int32_t h)
+{
     bmp::Spec s;
     s.width = w;
     s.height = h;
@@ -416,7 +450,8 @@ bmp::Spec Rgb24(int32_t w, int32_t h) {
     return s;
 }
 
-bmp::Spec Rle8(const bmp::Rle& r, int32_t w = 4, int32_t h = 2) {
+bmp::Spec Rle8(const bmp::Rle& r, int32_t w = 4, int32_t h = 2)
+{
     bmp::Spec s;
     s.width = w;
     s.height = h;
@@ -430,12 +465,14 @@ bmp::Spec Rle8(const bmp::Rle& r, int32_t w = 4, int32_t h = 2) {
 }
 
 template <typename F>
-Bytes Edit(bmp::Spec s, F f) {
+Bytes Edit(bmp::Spec s, F f)
+{
     f(s);
     return bmp::Build(s);
 }
 
-TEST(SnapshotMalformed, RefusedWithTheirMessage) {
+TEST(SnapshotMalformed, RefusedWithTheirMessage)
+{
     const char* kConv = "Image file conversion error.";
     const char* kFormat = "Unknown DIB file format.";
     const char* kMemory = "Out of memory.";
@@ -445,7 +482,12 @@ TEST(SnapshotMalformed, RefusedWithTheirMessage) {
     const Bytes coreFile = Edit(Rgb24(1, 1), [](auto& s) { s.core = true; });
     Bytes offsetPast = good;
     offsetPast[10] = uint8_t(good.size() + 1);
-    Bytes shortTable = Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 8; s.palette.resize(200); s.bitsOffset = 0; s.bits.clear(); });
+    Bytes shortTable = Edit(Rgb24(1, 1), [](auto& s) {
+        s.bitCount = 8;
+        s.palette.resize(200);
+        s.bitsOffset = 0;
+        s.bits.clear();
+    });
 
     const std::vector<Bad> cases = {
         {"one byte", {'B'}, kFormat},
@@ -458,9 +500,30 @@ TEST(SnapshotMalformed, RefusedWithTheirMessage) {
         {"pixels one byte short", truncated, kConv},
         {"pixel offset past the end", offsetPast, kConv},
         {"colour table cut", shortTable, kConv},
-        {"masks cut", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 32; s.compression = bmp::kBitfields; s.masks = {0xff}; s.bits.clear(); }), kConv},
-        {"zero mask", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 32; s.compression = bmp::kBitfields; s.masks = {0xff, 0, 0xff00}; }), kConv},
-        {"bit fields at 24 bits", Edit(Rgb24(1, 1), [](auto& s) { s.compression = bmp::kBitfields; s.masks = {1, 2, 4}; }), kConv},
+        {"masks cut",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.bitCount = 32;
+                  s.compression = bmp::kBitfields;
+                  s.masks = {0xff};
+                  s.bits.clear();
+              }),
+         kConv},
+        {"zero mask",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.bitCount = 32;
+                  s.compression = bmp::kBitfields;
+                  s.masks = {0xff, 0, 0xff00};
+              }),
+         kConv},
+        {"bit fields at 24 bits",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.compression = bmp::kBitfields;
+                  s.masks = {1, 2, 4};
+              }),
+         kConv},
         {"JPEG payload", Edit(Rgb24(1, 1), [](auto& s) { s.compression = 4; }), kConv},
         {"PNG payload", Edit(Rgb24(1, 1), [](auto& s) { s.compression = 5; }), kConv},
         {"unknown compression", Edit(Rgb24(1, 1), [](auto& s) { s.compression = 0x1234; }), kConv},
@@ -473,15 +536,70 @@ TEST(SnapshotMalformed, RefusedWithTheirMessage) {
         {"2 bits", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 2; }), kConv},
         {"0 bits", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 0; }), kConv},
         {"64 bits", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 64; }), kConv},
-        {"size overflows", Edit(Rgb24(1, 1), [](auto& s) { s.width = 0x7fffffff; s.height = 0x7fffffff; }), kMemory},
-        {"top-down size overflows", Edit(Rgb24(1, 1), [](auto& s) { s.width = 0x10000; s.height = INT32_MIN; }), kMemory},
-        {"source size overflows", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 32; s.width = 40000; s.height = 30000; }), kMemory},
-        {"huge RLE picture", Edit(Rle8(bmp::Rle().EndOfBitmap()), [](auto& s) { s.width = 70000; s.height = 70000; }), kMemory},
-        {"huge picture, little data", Edit(Rgb24(1, 1), [](auto& s) { s.width = 20000; s.height = 20000; }), kMemory},
-        {"RLE wider than any screen", Edit(Rle8(bmp::Rle().EndOfBitmap()), [](auto& s) { s.width = 16385; s.height = 1; }), kMemory},
-        {"RLE taller than any screen", Edit(Rle8(bmp::Rle().EndOfBitmap()), [](auto& s) { s.width = 1; s.height = 16385; }), kMemory},
-        {"RLE as wide as the largest screen", Edit(Rle8(bmp::Rle().EndOfBitmap()), [](auto& s) { s.width = 16384; s.height = 1; }), nullptr},
-        {"largest picture, little data", Edit(Rgb24(1, 1), [](auto& s) { s.width = 16384; s.height = 16384; }), kConv},
+        {"size overflows",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.width = 0x7fffffff;
+                  s.height = 0x7fffffff;
+              }),
+         kMemory},
+        {"top-down size overflows",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.width = 0x10000;
+                  s.height = INT32_MIN;
+              }),
+         kMemory},
+        {"source size overflows",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.bitCount = 32;
+                  s.width = 40000;
+                  s.height = 30000;
+              }),
+         kMemory},
+        {"huge RLE picture",
+         Edit(Rle8(bmp::Rle().EndOfBitmap()),
+              [](auto& s) {
+                  s.width = 70000;
+                  s.height = 70000;
+              }),
+         kMemory},
+        {"huge picture, little data",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.width = 20000;
+                  s.height = 20000;
+              }),
+         kMemory},
+        {"RLE wider than any screen",
+         Edit(Rle8(bmp::Rle().EndOfBitmap()),
+              [](auto& s) {
+                  s.width = 16385;
+                  s.height = 1;
+              }),
+         kMemory},
+        {"RLE taller than any screen",
+         Edit(Rle8(bmp::Rle().EndOfBitmap()),
+              [](auto& s) {
+                  s.width = 1;
+                  s.height = 16385;
+              }),
+         kMemory},
+        {"RLE as wide as the largest screen",
+         Edit(Rle8(bmp::Rle().EndOfBitmap()),
+              [](auto& s) {
+                  s.width = 16384;
+                  s.height = 1;
+              }),
+         nullptr},
+        {"largest picture, little data",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.width = 16384;
+                  s.height = 16384;
+              }),
+         kConv},
         {"RLE run past the row", bmp::Build(Rle8(bmp::Rle().Run(5, 1).EndOfBitmap())), kConv},
         {"RLE run past the row later", bmp::Build(Rle8(bmp::Rle().Run(3, 1).Run(2, 1).EndOfBitmap())), kConv},
         {"RLE literal past the row", bmp::Build(Rle8(bmp::Rle().Run(2, 1).Literal({1, 2, 3}).EndOfBitmap())), kConv},
@@ -504,7 +622,8 @@ TEST(SnapshotMalformed, RefusedWithTheirMessage) {
 }
 
 // The end of the last row ends the picture; what follows is not read.
-TEST(SnapshotMalformed, NothingReadAfterTheLastRow) {
+TEST(SnapshotMalformed, NothingReadAfterTheLastRow)
+{
     bmp::Rle r;
     r.Run(4, 1).EndOfLine().Run(4, 2).EndOfLine().Run(9, 9).Delta(9, 9);
     const Decoded d = Convert(bmp::Build(Rle8(r)));
@@ -514,12 +633,26 @@ TEST(SnapshotMalformed, NothingReadAfterTheLastRow) {
 
 // Every prefix of valid files of each kind: refused or decoded, never a
 // stray read (ASan) and always exactly one message when refused.
-TEST(SnapshotMalformed, EveryTruncation) {
+TEST(SnapshotMalformed, EveryTruncation)
+{
     std::vector<Bytes> files = {
         bmp::Build(Rgb24(3, 2)),
         bmp::Build(Rle8(bmp::Rle().Run(1, 1).Literal({1, 2, 3}).EndOfLine().Delta(1, 0).Run(1, 3).EndOfBitmap())),
-        Edit(Rgb24(2, 2), [](auto& s) { s.core = true; s.bitCount = 4; s.palette = kPalette4; s.palette.resize(16); s.bits = {0x12, 0, 0, 0, 0x30, 0, 0, 0}; }),
-        Edit(Rgb24(2, 1), [](auto& s) { s.bitCount = 16; s.compression = bmp::kBitfields; s.masks = {0xf800, 0x7e0, 0x1f}; s.bits = {1, 2, 3, 4}; }),
+        Edit(Rgb24(2, 2),
+             [](auto& s) {
+                 s.core = true;
+                 s.bitCount = 4;
+                 s.palette = kPalette4;
+                 s.palette.resize(16);
+                 s.bits = {0x12, 0, 0, 0, 0x30, 0, 0, 0};
+             }),
+        Edit(Rgb24(2, 1),
+             [](auto& s) {
+                 s.bitCount = 16;
+                 s.compression = bmp::kBitfields;
+                 s.masks = {0xf800, 0x7e0, 0x1f};
+                 s.bits = {1, 2, 3, 4};
+             }),
     };
     for (const Bytes& file : files) {
         for (size_t n = 0; n < file.size(); ++n) {
@@ -532,7 +665,8 @@ TEST(SnapshotMalformed, EveryTruncation) {
 
 // --- Opening the file ---------------------------------------------------------
 
-TEST_F(SnapshotTest, MissingFileIsQuiet) {
+TEST_F(SnapshotTest, MissingFileIsQuiet)
+{
     const std::string path = TempPath("missing.bmp");
     EXPECT_EQ(LoadSnapshotImage(path.c_str()), nullptr);
     EXPECT_EQ(LoadSnapshotImage(nullptr), nullptr);
@@ -543,18 +677,23 @@ TEST_F(SnapshotTest, MissingFileIsQuiet) {
     EXPECT_EQ(shown, std::vector<std::string>{"Failed to open DIB file " + path + ".\n"});
 }
 
-TEST_F(SnapshotTest, EmptyFilePassesTheProbeButCannotBeMapped) {
+TEST_F(SnapshotTest, EmptyFilePassesTheProbeButCannotBeMapped)
+{
     const std::string path = File("empty.bmp", {});
     EXPECT_EQ(LoadSnapshotImage(path.c_str()), nullptr);
     EXPECT_EQ(shown, std::vector<std::string>{"Failed to open DIB file " + path + ".\n"});
 }
 
-TEST_F(SnapshotTest, FileMessagesComeFromTheDecoder) {
+TEST_F(SnapshotTest, FileMessagesComeFromTheDecoder)
+{
     const std::string path = File("v5.bmp", Edit(Rgb24(2, 2), [](auto& s) { s.headerSize = 124; }));
     EXPECT_EQ(LoadSnapshotImage(path.c_str()), nullptr);
     EXPECT_EQ(shown, std::vector<std::string>{"Unknown DIB file format."});
 }
 
-TEST(SnapshotPathTest, FixedPath) { EXPECT_STREQ(SnapshotPath, "c:\\velkor\\Brinefold.bmp"); }
+TEST(SnapshotPathTest, FixedPath)
+{
+    EXPECT_STREQ(SnapshotPath, "c:\\velkor\\Brinefold.bmp");
+}
 
 }  // namespace

@@ -10,21 +10,22 @@
 
 namespace reference {
 
-inline int32_t Random(uint32_t& state) {
+inline int32_t Random(uint32_t& state)
+{
     state = state * 214013u + 2531011u;
     return static_cast<int32_t>((state >> 16) & 0x7FFF);
 }
 
-inline void StepRipples(WaterGrid& g, const RippleSettings& s) {
+inline void StepRipples(WaterGrid& g, const RippleSettings& s)
+{
     for (int i = 1; i <= s.pointsX - 2; ++i) {
         for (int j = 1; j <= s.pointsZ - 2; ++j) {
             const double avg =
-                (static_cast<double>(g.surface[i][j - 1].y) + g.surface[i][j + 1].y +
-                 g.surface[i - 1][j - 1].y + g.surface[i - 1][j].y + g.surface[i + 1][j].y +
-                 g.surface[i + 1][j + 1].y) /
+                (static_cast<double>(g.surface[i][j - 1].y) + g.surface[i][j + 1].y + g.surface[i - 1][j - 1].y +
+                 g.surface[i - 1][j].y + g.surface[i + 1][j].y + g.surface[i + 1][j + 1].y) /
                 6;
-            g.velocity[i][j].y = static_cast<float>(
-                g.velocity[i][j].y - (static_cast<double>(g.surface[i][j].y) - avg));
+            g.velocity[i][j].y =
+                static_cast<float>(g.velocity[i][j].y - (static_cast<double>(g.surface[i][j].y) - avg));
         }
     }
     for (int i = 1; i <= s.pointsX - 2; ++i) {
@@ -38,7 +39,8 @@ inline void StepRipples(WaterGrid& g, const RippleSettings& s) {
     }
 }
 
-inline void AdvanceWater(WaterGrid& g, const RippleSettings& s, uint32_t& state) {
+inline void AdvanceWater(WaterGrid& g, const RippleSettings& s, uint32_t& state)
+{
     for (int k = 0; k < s.dropsPerFrame; ++k) {
         if (Random(state) % 2 == 0) {
             const int i = Random(state) % (s.pointsX - 1) + 1;

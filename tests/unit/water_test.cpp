@@ -15,35 +15,47 @@
 namespace {
 
 // A fresh renderer start: settings, flat grid, generator at its first number.
-void FreshRun() {
+void FreshRun()
+{
     InitRippleSettings();
     ResetWaterRandomForTesting();
     std::memset(&waterGrid, 0, sizeof waterGrid);
     InitWaterGrid();
 }
 
-void Frames(int n) {
-    for (int k = 0; k < n; ++k) AdvanceWater();
+void Frames(int n)
+{
+    for (int k = 0; k < n; ++k)
+        AdvanceWater();
 }
 
-float H(int i, int j) { return waterGrid.surface[i][j].y; }
-float V(int i, int j) { return waterGrid.velocity[i][j].y; }
+float H(int i, int j)
+{
+    return waterGrid.surface[i][j].y;
+}
+float V(int i, int j)
+{
+    return waterGrid.velocity[i][j].y;
+}
 
 // Equal when both round to the same six significant digits (half a unit in
 // the sixth digit either way).
-::testing::AssertionResult SixDigits(double expected, double actual) {
+::testing::AssertionResult SixDigits(double expected, double actual)
+{
     const double unit = std::pow(10.0, std::floor(std::log10(std::fabs(expected))) - 5);
-    if (std::fabs(actual - expected) <= 0.5 * unit) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << actual << " is not " << expected << " to six significant digits";
+    if (std::fabs(actual - expected) <= 0.5 * unit)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual << " is not " << expected << " to six significant digits";
 }
 
 // Interior points whose velocity shows a drop made in the frame just run.
-std::vector<std::pair<int, int>> FreshDrops() {
+std::vector<std::pair<int, int>> FreshDrops()
+{
     std::vector<std::pair<int, int>> drops;
     for (int i = 1; i < 150; ++i)
         for (int j = 1; j < 150; ++j)
-            if (V(i, j) < -1.0f) drops.emplace_back(i, j);
+            if (V(i, j) < -1.0f)
+                drops.emplace_back(i, j);
     return drops;
 }
 
@@ -51,14 +63,17 @@ using Points = std::vector<std::pair<int, int>>;
 
 // The runtime's own first twenty numbers after seeding with 1: the state
 // wraps modulo 2^32 from the second number on.
-TEST(WaterRandom, MatchesTheRuntimeSequenceFromSeedOne) {
+TEST(WaterRandom, MatchesTheRuntimeSequenceFromSeedOne)
+{
     ResetWaterRandomForTesting();
-    const int32_t expected[] = {41,    18467, 6334,  26500, 19169, 15724, 11478, 29358, 26962, 24464,
-                                5705,  28145, 23281, 16827, 9961,  491,   2995,  11942, 4827,  5436};
-    for (int32_t e : expected) EXPECT_EQ(WaterRandom(), e);
+    const int32_t expected[] = {41,   18467, 6334,  26500, 19169, 15724, 11478, 29358, 26962, 24464,
+                                5705, 28145, 23281, 16827, 9961,  491,   2995,  11942, 4827,  5436};
+    for (int32_t e : expected)
+        EXPECT_EQ(WaterRandom(), e);
 }
 
-TEST(WaterGridInit, LaysOutTheFloorPlaneFlat) {
+TEST(WaterGridInit, LaysOutTheFloorPlaneFlat)
+{
     FreshRun();
     EXPECT_EQ(waterGrid.surface[0][0].x, -30.0f);
     EXPECT_EQ(waterGrid.surface[0][0].y, 0.0f);
@@ -83,7 +98,8 @@ TEST(WaterGridInit, LaysOutTheFloorPlaneFlat) {
     EXPECT_EQ(waterGrid.surface[0][151].z, 0.0f);
 }
 
-TEST(StepRipples, PullsTheUntouchedSurfaceBelowZero) {
+TEST(StepRipples, PullsTheUntouchedSurfaceBelowZero)
+{
     FreshRun();
     StepRipples();
     for (int i = 0; i < 151; ++i) {
@@ -99,7 +115,8 @@ TEST(StepRipples, PullsTheUntouchedSurfaceBelowZero) {
     }
 }
 
-TEST(StepRipples, NegativeZeroHeightIsPulledUp) {
+TEST(StepRipples, NegativeZeroHeightIsPulledUp)
+{
     FreshRun();
     waterGrid.surface[50][50].y = -0.0f;
     StepRipples();
@@ -107,19 +124,22 @@ TEST(StepRipples, NegativeZeroHeightIsPulledUp) {
     EXPECT_TRUE(SixDigits(-0.00099, V(60, 60)));
 }
 
-TEST(StepRipples, UsesTheHexagonalNeighbourhood) {
+TEST(StepRipples, UsesTheHexagonalNeighbourhood)
+{
     FreshRun();
     waterGrid.surface[50][50].y = 6.0f;  // neighbours' average rises by exactly 1
     StepRipples();
     const float flat = V(70, 70);
     const Points hexagon = {{50, 49}, {50, 51}, {49, 49}, {49, 50}, {51, 50}, {51, 51}};
-    for (auto [i, j] : hexagon) EXPECT_TRUE(SixDigits(0.999 * 0.99, V(i, j))) << i << "," << j;
+    for (auto [i, j] : hexagon)
+        EXPECT_TRUE(SixDigits(0.999 * 0.99, V(i, j))) << i << "," << j;
     // The other two diagonals are not neighbours.
     EXPECT_EQ(V(49, 51), flat);
     EXPECT_EQ(V(51, 49), flat);
 }
 
-TEST(Disturb, ReplacesTheVelocityAndMovesTheSurfaceInTheSameStep) {
+TEST(Disturb, ReplacesTheVelocityAndMovesTheSurfaceInTheSameStep)
+{
     FreshRun();
     waterGrid.velocity[75][75].y = 5.0f;
     Disturb(75, 75);
@@ -130,14 +150,15 @@ TEST(Disturb, ReplacesTheVelocityAndMovesTheSurfaceInTheSameStep) {
     // Points outside the grid are ignored rather than written. One past each
     // side: a write there would still land inside the layers and show.
     const auto before = std::make_unique<WaterGrid>(waterGrid);
-    Disturb(-1, 10);   // would be surface[255][10]
+    Disturb(-1, 10);  // would be surface[255][10]
     Disturb(151, 10);
-    Disturb(10, -1);   // would be velocity[9][255]
+    Disturb(10, -1);  // would be velocity[9][255]
     Disturb(10, 151);
     EXPECT_EQ(std::memcmp(before.get(), &waterGrid, sizeof waterGrid), 0);
 }
 
-TEST(AdvanceWater, FirstFramesOfAFreshRun) {
+TEST(AdvanceWater, FirstFramesOfAFreshRun)
+{
     FreshRun();
     Frames(2);  // 41 and 18467 are odd: no drop yet
     EXPECT_TRUE(FreshDrops().empty());
@@ -147,8 +168,7 @@ TEST(AdvanceWater, FirstFramesOfAFreshRun) {
     Frames(1);
     EXPECT_EQ(FreshDrops(), (Points{{101, 120}}));
     EXPECT_TRUE(SixDigits(-1.97999, H(101, 120)));
-    for (auto [i, j] : Points{{101, 119}, {101, 121}, {100, 119}, {100, 120}, {102, 120},
-                              {102, 121}, {75, 75}})
+    for (auto [i, j] : Points{{101, 119}, {101, 121}, {100, 119}, {100, 120}, {102, 120}, {102, 121}, {75, 75}})
         EXPECT_TRUE(SixDigits(0.0000197007, H(i, j))) << i << "," << j;
 
     Frames(1);
@@ -162,10 +182,12 @@ TEST(AdvanceWater, FirstFramesOfAFreshRun) {
     EXPECT_TRUE(SixDigits(-0.340245, H(101, 120)));
 }
 
-TEST(AdvanceWater, DrawsOneNumberWithoutADropAndThreeWithOne) {
+TEST(AdvanceWater, DrawsOneNumberWithoutADropAndThreeWithOne)
+{
     ResetWaterRandomForTesting();
     std::vector<int32_t> sequence(20);
-    for (int32_t& n : sequence) n = WaterRandom();
+    for (int32_t& n : sequence)
+        n = WaterRandom();
     ASSERT_EQ(sequence[11], 28145);  // frame 6's one odd number
 
     // Numbers drawn after frames 1..6: 1, 1, 3, 3, 3, 1.
@@ -177,12 +199,14 @@ TEST(AdvanceWater, DrawsOneNumberWithoutADropAndThreeWithOne) {
     }
 }
 
-TEST(AdvanceWater, BorderHeightsStayExactlyZero) {
+TEST(AdvanceWater, BorderHeightsStayExactlyZero)
+{
     FreshRun();
     Frames(1500);
     // Drops on index 150 leave their velocity on the border, never stepped.
     bool dropOnBorder = false;
-    for (int k = 0; k < 151; ++k) dropOnBorder |= V(150, k) == -2.0f || V(k, 150) == -2.0f;
+    for (int k = 0; k < 151; ++k)
+        dropOnBorder |= V(150, k) == -2.0f || V(k, 150) == -2.0f;
     EXPECT_TRUE(dropOnBorder) << "the run should have dropped on index 150";
     for (int k = 0; k < 151; ++k) {
         for (float h : {H(0, k), H(150, k), H(k, 0), H(k, 150)}) {
@@ -193,7 +217,8 @@ TEST(AdvanceWater, BorderHeightsStayExactlyZero) {
 }
 
 // The optimised step must give the plain two-pass rules' floats bit for bit.
-TEST(StepRipples, BitIdenticalToThePlainRulesOverALongRun) {
+TEST(StepRipples, BitIdenticalToThePlainRulesOverALongRun)
+{
     static WaterGrid plain;
     FreshRun();
     std::memcpy(&plain, &waterGrid, sizeof plain);
@@ -204,11 +229,9 @@ TEST(StepRipples, BitIdenticalToThePlainRulesOverALongRun) {
         reference::AdvanceWater(plain, rippleSettings, plainRandom);
         drops += !FreshDrops().empty();
         for (int i = 0; i < 151; ++i) {
-            ASSERT_EQ(std::memcmp(waterGrid.surface[i], plain.surface[i], 151 * sizeof(GridPoint)),
-                      0)
+            ASSERT_EQ(std::memcmp(waterGrid.surface[i], plain.surface[i], 151 * sizeof(GridPoint)), 0)
                 << "heights differ in row " << i << " at frame " << frame;
-            ASSERT_EQ(
-                std::memcmp(waterGrid.velocity[i], plain.velocity[i], 151 * sizeof(GridPoint)), 0)
+            ASSERT_EQ(std::memcmp(waterGrid.velocity[i], plain.velocity[i], 151 * sizeof(GridPoint)), 0)
                 << "velocities differ in row " << i << " at frame " << frame;
         }
     }
@@ -219,14 +242,16 @@ TEST(StepRipples, BitIdenticalToThePlainRulesOverALongRun) {
 // double whatever their order; heights of every magnitude and sign (and -0),
 // and exactly cancelling ones, make a changed summation order or a missed
 // rounding show.
-TEST(StepRipples, BitIdenticalToThePlainRulesOnHeightsOfEveryMagnitude) {
+TEST(StepRipples, BitIdenticalToThePlainRulesOnHeightsOfEveryMagnitude)
+{
     static WaterGrid plain;
     FreshRun();
     std::mt19937 random(7);
     std::uniform_int_distribution<int> exponent(-70, 8);
     auto anyFloat = [&] {
         const int e = exponent(random);
-        if (e == -70) return random() % 2 ? 0.0f : -0.0f;
+        if (e == -70)
+            return random() % 2 ? 0.0f : -0.0f;
         const float m = std::ldexp(static_cast<float>(random() % (1u << 24)), -24);
         return (random() % 2 ? 1.0f : -1.0f) * std::ldexp(m, e);
     };

@@ -26,7 +26,8 @@ struct HostState {
 };
 HostState host;
 
-LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
         ++host.commands;
         host.lastId = LOWORD(wp);
@@ -35,12 +36,12 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-COLORREF SkinPixel(CommandSkin skin, int x, int y) {
+COLORREF SkinPixel(CommandSkin skin, int x, int y)
+{
     static HDC dcs[kCommandSkinCount];
     int i = static_cast<int>(skin);
     if (!dcs[i]) {
-        HBITMAP bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                      MAKEINTRESOURCEW(IDB_SKIN_NORMAL + i),
+        HBITMAP bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SKIN_NORMAL + i),
                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         dcs[i] = CreateCompatibleDC(nullptr);
         SelectObject(dcs[i], bmp);
@@ -51,11 +52,15 @@ COLORREF SkinPixel(CommandSkin skin, int x, int y) {
 struct Rgb {
     int r, g, b;
 };
-Rgb ToRgb(COLORREF c) { return {GetRValue(c), GetGValue(c), GetBValue(c)}; }
+Rgb ToRgb(COLORREF c)
+{
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
 
 class CommandWin : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         static bool registered = false;
         if (!registered) {
             WNDCLASSW wc{};
@@ -67,9 +72,8 @@ protected:
             registered = RegisterClassW(&wc) != 0;
         }
         host = {};
-        hostWindow = CreateWindowExW(0, L"CommandTestHost", L"Command test", WS_POPUP | WS_VISIBLE |
-                                     WS_CLIPCHILDREN, 100, 100, 300, 120, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr);
+        hostWindow = CreateWindowExW(0, L"CommandTestHost", L"Command test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                     100, 100, 300, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(hostWindow, nullptr);
         SetForegroundWindow(hostWindow);
         // Park the pointer away from where the button will be.
@@ -83,25 +87,38 @@ protected:
         button.OnClick([](HWND, void* n) { ++*static_cast<int*>(n); }, &clicks);
         Pump(50);
     }
-    void TearDown() override {
-        if (GetCapture()) ReleaseCapture();
+    void TearDown() override
+    {
+        if (GetCapture())
+            ReleaseCapture();
         Mouse(MOUSEEVENTF_LEFTUP);
         Pump(20);
         DestroyWindow(hostWindow);
         Pump(10);
     }
 
-    const CommandCore& state() const { return *button.State(); }
+    const CommandCore& state() const
+    {
+        return *button.State();
+    }
     // Screen position of a point of the button.
-    void MoveTo(int sx, int sy) {
+    void MoveTo(int sx, int sy)
+    {
         Mouse(MOUSEEVENTF_MOVE, sx, sy);
         Pump(30);
     }
-    void MoveOver() { MoveTo(100 + kX + kW / 2, 100 + kY + kH / 2); }
-    void MoveAway() { MoveTo(100 + 250, 100 + 100); }
+    void MoveOver()
+    {
+        MoveTo(100 + kX + kW / 2, 100 + kY + kH / 2);
+    }
+    void MoveAway()
+    {
+        MoveTo(100 + 250, 100 + 100);
+    }
 
     // What the button shows on screen at a point of its own.
-    COLORREF Shown(int x, int y) {
+    COLORREF Shown(int x, int y)
+    {
         HDC dc = GetDC(button.window());
         COLORREF c = GetPixel(dc, x, y);
         ReleaseDC(button.window(), dc);
@@ -110,7 +127,8 @@ protected:
 
     // The border on screen is the skin's: the corners pixel for pixel, the
     // top and bottom edges where they are stretched.
-    void ExpectBorderOf(CommandSkin skin) {
+    void ExpectBorderOf(CommandSkin skin)
+    {
         SCOPED_TRACE(CommandSkinName(skin));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) {
@@ -127,7 +145,8 @@ protected:
     // The gradient just inside the border, left of the caption: white at the
     // top and light blue-grey (C6, C5, D7) at the bottom, or the other way
     // round while hovered.
-    void ExpectGradient(bool hover) {
+    void ExpectGradient(bool hover)
+    {
         Rgb top = ToRgb(Shown(6, 4)), bottom = ToRgb(Shown(6, kH - 5));
         auto along = [](double t, int from, int to) { return from + (to - from) * t; };
         double tTop = 4.0 / (kH - 1), tBottom = (kH - 5.0) / (kH - 1);
@@ -141,14 +160,18 @@ protected:
         EXPECT_NEAR(bottom.b, along(tBottom, a.b, b.b), 3);
     }
 
-    bool FaceIs(CommandSkin skin) const { return state().face == skin; }
+    bool FaceIs(CommandSkin skin) const
+    {
+        return state().face == skin;
+    }
 
     HWND hostWindow = nullptr;
     Command button;
     int clicks = 0;
 };
 
-TEST_F(CommandWin, AtRestNormalFaceOverTheGradientWithAJapaneseCaption) {
+TEST_F(CommandWin, AtRestNormalFaceOverTheGradientWithAJapaneseCaption)
+{
     EXPECT_EQ(state().ButtonState, 1);
     EXPECT_EQ(state().face, CommandSkin::Normal);
     ExpectBorderOf(CommandSkin::Normal);
@@ -159,7 +182,8 @@ TEST_F(CommandWin, AtRestNormalFaceOverTheGradientWithAJapaneseCaption) {
     int dark = 0;
     for (int y = 6; y < kH - 6; ++y)
         for (int x = kW / 2 - 15; x < kW / 2 + 15; ++x)
-            if (ToRgb(Shown(x, y)).r < 100) ++dark;
+            if (ToRgb(Shown(x, y)).r < 100)
+                ++dark;
     EXPECT_GT(dark, 20);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(button.window(), WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
@@ -175,7 +199,8 @@ TEST_F(CommandWin, AtRestNormalFaceOverTheGradientWithAJapaneseCaption) {
     ReleaseDC(button.window(), dc);
 }
 
-TEST_F(CommandWin, HoverPressAndReleaseRaiseClick) {
+TEST_F(CommandWin, HoverPressAndReleaseRaiseClick)
+{
     MoveOver();
     ASSERT_TRUE(WaitUntil([&] { return FaceIs(CommandSkin::HighLight); }, 1000));
     EXPECT_EQ(state().ButtonState, 2);
@@ -198,7 +223,8 @@ TEST_F(CommandWin, HoverPressAndReleaseRaiseClick) {
     EXPECT_EQ(host.commands, 0);  // the callback took it
 }
 
-TEST_F(CommandWin, LeaveHoverWithinATimerTick) {
+TEST_F(CommandWin, LeaveHoverWithinATimerTick)
+{
     MoveOver();
     ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 2; }, 1000));
     Pump(120);  // let a tick pass with the pointer over the button
@@ -213,7 +239,8 @@ TEST_F(CommandWin, LeaveHoverWithinATimerTick) {
     ExpectGradient(false);
 }
 
-TEST_F(CommandWin, DraggedOffAndReleasedOutsideRaisesNoClick) {
+TEST_F(CommandWin, DraggedOffAndReleasedOutsideRaisesNoClick)
+{
     MoveOver();
     Mouse(MOUSEEVENTF_LEFTDOWN);
     ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 4; }, 1000));
@@ -233,7 +260,8 @@ TEST_F(CommandWin, DraggedOffAndReleasedOutsideRaisesNoClick) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(CommandWin, DisabledShowsDisableAndRaisesNothing) {
+TEST_F(CommandWin, DisabledShowsDisableAndRaisesNothing)
+{
     MoveOver();
     ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 2; }, 1000));
     button.Enabled(false);
@@ -242,7 +270,8 @@ TEST_F(CommandWin, DisabledShowsDisableAndRaisesNothing) {
     EXPECT_FALSE(IsWindowEnabled(button.window()));
     // The caption is greyed: no black pixel left.
     for (int y = 6; y < kH - 6; ++y)
-        for (int x = kW / 2 - 15; x < kW / 2 + 15; ++x) ASSERT_GT(ToRgb(Shown(x, y)).r, 60);
+        for (int x = kW / 2 - 15; x < kW / 2 + 15; ++x)
+            ASSERT_GT(ToRgb(Shown(x, y)).r, 60);
 
     Mouse(MOUSEEVENTF_LEFTDOWN);
     Mouse(MOUSEEVENTF_LEFTUP);
@@ -261,7 +290,8 @@ TEST_F(CommandWin, DisabledShowsDisableAndRaisesNothing) {
     ExpectBorderOf(CommandSkin::Normal);
 }
 
-TEST_F(CommandWin, AFocusedButtonDisabledAndEnabledAgainClicksAtTheFirstClick) {
+TEST_F(CommandWin, AFocusedButtonDisabledAndEnabledAgainClicksAtTheFirstClick)
+{
     // Disabling the window takes its focus; enabled again, the button must
     // not go on as focused, or the press that gives it the focus back ends
     // in state 3 and its release raises nothing.
@@ -282,7 +312,8 @@ TEST_F(CommandWin, AFocusedButtonDisabledAndEnabledAgainClicksAtTheFirstClick) {
     EXPECT_EQ(state().ButtonState, 4);
 }
 
-TEST_F(CommandWin, RightButtonReachesTheParentAsWmCommand) {
+TEST_F(CommandWin, RightButtonReachesTheParentAsWmCommand)
+{
     button.OnClick(nullptr);
     MoveOver();
     ASSERT_TRUE(WaitUntil([&] { return state().ButtonState == 2; }, 1000));
@@ -295,7 +326,8 @@ TEST_F(CommandWin, RightButtonReachesTheParentAsWmCommand) {
     EXPECT_EQ(clicks, 0);
 }
 
-TEST_F(CommandWin, TransparentShowsTheHostBehindTheCaption) {
+TEST_F(CommandWin, TransparentShowsTheHostBehindTheCaption)
+{
     button.Visible(false);
     Pump(20);
     EXPECT_EQ(ToRgb(Shown(1, 1)).r, 255);  // the host's white, no border
@@ -311,13 +343,15 @@ TEST_F(CommandWin, TransparentShowsTheHostBehindTheCaption) {
 namespace {
 
 // The pictures as Windows' own loaders read them from the resource script.
-TEST(LauncherResources, LoadWithTheirSizes) {
+TEST(LauncherResources, LoadWithTheirSizes)
+{
     HINSTANCE self = GetModuleHandleW(nullptr);
     auto bitmapSize = [&](int id) {
         BITMAP bm{};
-        HBITMAP h = static_cast<HBITMAP>(
-            LoadImageW(self, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        if (!h) return std::make_pair(0, 0);
+        HBITMAP h =
+            static_cast<HBITMAP>(LoadImageW(self, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (!h)
+            return std::make_pair(0, 0);
         GetObjectW(h, sizeof bm, &bm);
         DeleteObject(h);
         EXPECT_EQ(bm.bmBitsPixel, 24) << id;

@@ -69,9 +69,15 @@ protected:
         BgmFile.clear();
         BgmFolder.clear();
     }
-    void TearDown() override { RemoveTree(dir); }
+    void TearDown() override
+    {
+        RemoveTree(dir);
+    }
 
-    void Put(const char* key, const std::string& value) { PutIni(kSettingsSection, key, value, ini); }
+    void Put(const char* key, const std::string& value)
+    {
+        PutIni(kSettingsSection, key, value, ini);
+    }
 
     std::string dir;
     std::string ini;
@@ -117,10 +123,12 @@ TEST_F(LauncherWin, PutIniWritesTheJapaneseKeysByteForByte)
 TEST_F(LauncherWin, AFileWrittenOnAJapaneseSystemLoads)
 {
     WriteBytes(dir + "\\tune.wav", "RIFF");
-    WriteBytes(ini, "[Section]\r\n"
-                    "BGM\x8B\xE6\x95\xAA= 2\r\n"
-                    "BGM\xD8\xCB\xDF\xB0\xC4= 12\r\n"
-                    "BGM\xCC\xA7\xB2\xD9=" + dir + "\\tune.wav\r\n");
+    WriteBytes(ini,
+               "[Section]\r\n"
+               "BGM\x8B\xE6\x95\xAA= 2\r\n"
+               "BGM\xD8\xCB\xDF\xB0\xC4= 12\r\n"
+               "BGM\xCC\xA7\xB2\xD9=" +
+                   dir + "\\tune.wav\r\n");
     LoadSettingsFrom(dir);
     EXPECT_EQ(BgmKind, MusicKind::File);
     EXPECT_EQ(BgmRepeatTrack, 12);
@@ -328,8 +336,10 @@ TEST(Toolkit, TheLoopRunsWhileAFormIsLoaded)
     wc.hInstance = AppInstance();
     wc.lpszClassName = "BfLauncherTestForm";
     RegisterClassA(&wc);
-    HWND first = CreateWindowA(wc.lpszClassName, "first", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, AppInstance(), nullptr);
-    HWND second = CreateWindowA(wc.lpszClassName, "second", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, AppInstance(), nullptr);
+    HWND first =
+        CreateWindowA(wc.lpszClassName, "first", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, AppInstance(), nullptr);
+    HWND second =
+        CreateWindowA(wc.lpszClassName, "second", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, AppInstance(), nullptr);
     FormLoaded(first);
     FormLoaded(second);
     FormLoaded(second);  // twice is still one form

@@ -22,13 +22,15 @@ namespace {
 int g_restarts = 0;
 
 // The real calls, each MCI command logged as it goes out.
-BgmPlatform LoggingWinmm() {
+BgmPlatform LoggingWinmm()
+{
     BgmPlatform real = BgmWinmm();
     BgmPlatform p = real;
     p.mciSend = [real](const std::string& command, uint32_t size, std::string& reply) {
         const int32_t code = real.mciSend(command, size, reply);
         std::printf("%s -> %d \"%s\"\n", command.c_str(), static_cast<int>(code), reply.c_str());
-        if (command == "play MP3Play from 0") ++g_restarts;
+        if (command == "play MP3Play from 0")
+            ++g_restarts;
         std::fflush(stdout);
         return code;
     };
@@ -37,8 +39,10 @@ BgmPlatform LoggingWinmm() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 5) return 2;
+int main(int argc, char** argv)
+{
+    if (argc != 5)
+        return 2;
     const std::string kind = argv[1];
     BgmFile = argv[2];
     const DWORD playMs = static_cast<DWORD>(std::atoi(argv[3]));
@@ -51,11 +55,13 @@ int main(int argc, char** argv) {
         // The show's MP3 timer: one check a second.
         for (DWORD tick = 1000; tick <= playMs; tick += 1000) {
             const DWORD now = GetTickCount() - start;
-            if (now < tick) Sleep(tick - now);
+            if (now < tick)
+                Sleep(tick - now);
             Mp3Poll();
         }
         const DWORD now = GetTickCount() - start;
-        if (now < playMs) Sleep(playMs - now);
+        if (now < playMs)
+            Sleep(playMs - now);
         Mp3Stop();
         Sleep(afterMs);
         std::printf("restarts=%d\n", g_restarts);
@@ -65,8 +71,7 @@ int main(int argc, char** argv) {
         const int32_t played = LastResult;
         Sleep(playMs);
         WavStop();
-        std::printf("devices=%u play=%d stop=%d\n", devices, static_cast<int>(played),
-                    static_cast<int>(LastResult));
+        std::printf("devices=%u play=%d stop=%d\n", devices, static_cast<int>(played), static_cast<int>(LastResult));
         Sleep(afterMs);
     } else {
         return 2;

@@ -14,7 +14,8 @@ namespace {
 // The real calls, with the MCI commands remembered as they go out.
 class MusicOnWinmm : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         BgmPlatform real = BgmWinmm();
         BgmPlatform p = real;
         p.mciSend = [this, real](const std::string& command, uint32_t size, std::string& reply) {
@@ -27,7 +28,8 @@ protected:
     std::vector<std::string> sent;
 };
 
-TEST_F(MusicOnWinmm, NoCdDriveSwitchesTheCheckOff) {
+TEST_F(MusicOnWinmm, NoCdDriveSwitchesTheCheckOff)
+{
     CdOpen();
     EXPECT_NE(LastResult, 0);  // no drive: the open is refused
     for (int16_t track : {int16_t{0}, int16_t{3}}) {
@@ -39,7 +41,8 @@ TEST_F(MusicOnWinmm, NoCdDriveSwitchesTheCheckOff) {
     }
 }
 
-TEST_F(MusicOnWinmm, ErrorsComeBackAsCodesAndTexts) {
+TEST_F(MusicOnWinmm, ErrorsComeBackAsCodesAndTexts)
+{
     const MciResult r = MciCommand("status NoSuchAlias mode");
     ASSERT_NE(r.code, 0);
     EXPECT_FALSE(r.text.empty());
@@ -48,7 +51,8 @@ TEST_F(MusicOnWinmm, ErrorsComeBackAsCodesAndTexts) {
     EXPECT_EQ(LastResult, r.code);
 }
 
-TEST_F(MusicOnWinmm, MissingMp3IsNotPlayedAndChecksFailQuietly) {
+TEST_F(MusicOnWinmm, MissingMp3IsNotPlayedAndChecksFailQuietly)
+{
     BgmFile = R"(C:\no such folder\no such file.mp3)";
     Mp3Play();
     EXPECT_EQ(sent.size(), 1u);

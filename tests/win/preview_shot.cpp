@@ -101,8 +101,8 @@ int main(int argc, char** argv)
     wc.lpszClassName = "BfPreviewShotScreen";
     RegisterClassA(&wc);
 
-    HWND panel = CreateWindowExA(0, "BfPreviewShotPanel", "panel", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40,
-                                 40, kPanelW, kPanelH, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND panel = CreateWindowExA(0, "BfPreviewShotPanel", "panel", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40,
+                                 kPanelW, kPanelH, nullptr, nullptr, wc.hInstance, nullptr);
     HWND screen = CreateWindowExA(0, "BfPreviewShotScreen", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, kScreenX,
                                   kScreenY, kScreenW, kScreenH, panel, nullptr, wc.hInstance, nullptr);
     ShowPreview(static_cast<int32_t>(reinterpret_cast<LONG_PTR>(screen)));

@@ -31,8 +31,8 @@ HWND MakeHost(int x, int y, int w, int h)
         return RegisterClassA(&wc);
     }();
     (void)cls;
-    return CreateWindowExA(0, "BfPreviewTestHost", "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "BfPreviewTestHost", "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 int32_t HandleNumber(HWND window)
@@ -44,7 +44,10 @@ int32_t HandleNumber(HWND window)
 struct Pixels {
     int w = 0, h = 0;
     std::vector<uint32_t> px;
-    uint32_t at(int x, int y) const { return px[static_cast<size_t>(y * w + x)]; }
+    uint32_t at(int x, int y) const
+    {
+        return px[static_cast<size_t>(y * w + x)];
+    }
 };
 
 // What the screen shows over a window's rectangle.

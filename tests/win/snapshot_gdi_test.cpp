@@ -30,22 +30,32 @@ struct Case {
 };
 
 class Rng {
-   public:
+public:
     explicit Rng(uint32_t seed) : s(seed) {}
-    uint32_t Next() { return (s = s * 1664525u + 1013904223u) >> 8; }
-    uint32_t Below(uint32_t n) { return Next() % n; }
+    uint32_t Next()
+    {
+        return (s = s * 1664525u + 1013904223u) >> 8;
+    }
+    uint32_t Below(uint32_t n)
+    {
+        return Next() % n;
+    }
 
-   private:
+private:
     uint32_t s;
 };
 
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
 
 // GDI's picture: the header and CountDibColors entries in a work block
 // (a core header widened), image size and colours used filled in when 0, the
 // file's masks for bit fields, SetDIBits into a bottom-up 24-bit section
 // selected into a memory DC, then the section's rows without their padding.
-std::optional<Bytes> GdiDecode(const Bytes& file) {
+std::optional<Bytes> GdiDecode(const Bytes& file)
+{
     const uint8_t* f = file.data();
     const bool signature = f[0] == 'B' && f[1] == 'M';
     const uint8_t* h = f + (signature ? 14 : 0);
@@ -74,13 +84,15 @@ std::optional<Bytes> GdiDecode(const Bytes& file) {
         info->biBitCount = core.bcBitCount;
         info->biCompression = BI_RGB;
         info->biClrUsed = info->biClrImportant = n;
-        for (int e = 0; e < n; ++e) std::memcpy(colours + 4 * e, f + tableAt + 3 * e, 3);
+        for (int e = 0; e < n; ++e)
+            std::memcpy(colours + 4 * e, f + tableAt + 3 * e, 3);
     }
     if (info->biSizeImage == 0) {
         info->biSizeImage = ((info->biWidth * info->biBitCount + 7) / 8) * info->biHeight;
     }
     const uint32_t storedColours = info->biClrUsed;
-    if (info->biClrUsed == 0) info->biClrUsed = n;
+    if (info->biClrUsed == 0)
+        info->biClrUsed = n;
 
     size_t bitsAt;
     if (signature) {
@@ -103,15 +115,15 @@ std::optional<Bytes> GdiDecode(const Bytes& file) {
 
     HDC dc = CreateCompatibleDC(nullptr);
     void* sectionBits = nullptr;
-    HBITMAP section = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&target), DIB_RGB_COLORS,
-                                       &sectionBits, nullptr, 0);
+    HBITMAP section =
+        CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&target), DIB_RGB_COLORS, &sectionBits, nullptr, 0);
     if (dc == nullptr || section == nullptr) {
         ADD_FAILURE() << "no DC or DIB section";
         return std::nullopt;
     }
     HGDIOBJ previous = SelectObject(dc, section);
-    const int lines = SetDIBits(dc, section, 0, UINT(rows), f + bitsAt,
-                                reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
+    const int lines =
+        SetDIBits(dc, section, 0, UINT(rows), f + bitsAt, reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
     GdiFlush();
     Bytes out(size_t(width) * rows * 3);
     const auto* s = static_cast<const uint8_t*>(sectionBits);
@@ -127,26 +139,32 @@ std::optional<Bytes> GdiDecode(const Bytes& file) {
     SelectObject(dc, previous);
     DeleteDC(dc);
     DeleteObject(section);
-    if (lines == 0) return std::nullopt;
+    if (lines == 0)
+        return std::nullopt;
     return out;
 }
 
-Bytes RandomBytes(Rng& rng, size_t n) {
+Bytes RandomBytes(Rng& rng, size_t n)
+{
     Bytes b(n);
-    for (uint8_t& v : b) v = uint8_t(rng.Next());
+    for (uint8_t& v : b)
+        v = uint8_t(rng.Next());
     return b;
 }
 
-std::vector<uint32_t> RandomPalette(Rng& rng, size_t n) {
+std::vector<uint32_t> RandomPalette(Rng& rng, size_t n)
+{
     std::vector<uint32_t> p(n);
-    for (uint32_t& c : p) c = rng.Next() & 0xffffff;
+    for (uint32_t& c : p)
+        c = rng.Next() & 0xffffff;
     return p;
 }
 
 // A valid stream at random: runs, literals, deltas (right and up), line ends,
 // now and then an early end of bitmap; ends by the last line end, with or
 // without an end of bitmap after it.
-Bytes RandomRle(Rng& rng, int width, int height, bool four) {
+Bytes RandomRle(Rng& rng, int width, int height, bool four)
+{
     bmp::Rle r;
     r.four = four;
     const int top = four ? 16 : 256;
@@ -160,7 +178,8 @@ Bytes RandomRle(Rng& rng, int width, int height, bool four) {
         } else if (pick < 30 && width - x >= 3) {
             const int count = 3 + int(rng.Below(uint32_t(std::min(width - x, 255) - 2)));
             std::vector<uint8_t> literal(static_cast<size_t>(count));
-            for (uint8_t& v : literal) v = uint8_t(rng.Below(uint32_t(top)));
+            for (uint8_t& v : literal)
+                v = uint8_t(rng.Below(uint32_t(top)));
             r.Literal(literal);
             x += count;
         } else if (pick < 34) {
@@ -178,17 +197,21 @@ Bytes RandomRle(Rng& rng, int width, int height, bool four) {
             ++y;
         }
     }
-    if (rng.Below(2) == 0) r.EndOfBitmap();
+    if (rng.Below(2) == 0)
+        r.EndOfBitmap();
     return r.bytes;
 }
 
-std::string Name(const char* kind, int width, int height, int extra = -1) {
+std::string Name(const char* kind, int width, int height, int extra = -1)
+{
     std::string s = std::string(kind) + " " + std::to_string(width) + "x" + std::to_string(height);
-    if (extra >= 0) s += " #" + std::to_string(extra);
+    if (extra >= 0)
+        s += " #" + std::to_string(extra);
     return s;
 }
 
-std::vector<Case> Corpus() {
+std::vector<Case> Corpus()
+{
     Rng rng(20240607);
     std::vector<Case> corpus;
     auto add = [&](std::string name, bmp::Spec s) { corpus.push_back({std::move(name), bmp::Build(s)}); };
@@ -201,15 +224,16 @@ std::vector<Case> Corpus() {
         return s;
     };
 
-    const std::vector<std::pair<int, int>> sizes = {{1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3},
+    const std::vector<std::pair<int, int>> sizes = {{1, 3},  {2, 3},  {3, 3},   {4, 3},   {5, 3},
                                                     {17, 5}, {64, 4}, {103, 3}, {1366, 2}};
-    const std::vector<std::vector<uint32_t>> masks16 = {
-        {0xf800, 0x07e0, 0x001f}, {0x7c00, 0x03e0, 0x001f}, {0x0f00, 0x00f0, 0x000f},
-        {0x001f, 0x07e0, 0xf800}, {0x8000, 0x4000, 0x2000}, {0x0f0f, 0x00f0, 0xf000}};
-    const std::vector<std::vector<uint32_t>> masks32 = {
-        {0x00ff0000, 0x0000ff00, 0x000000ff}, {0x000000ff, 0x0000ff00, 0x00ff0000},
-        {0x3ff00000, 0x000ffc00, 0x000003ff}, {0xff000000, 0x00ff0000, 0x0000ff00},
-        {0x0000f000, 0x00000f00, 0x000000f0}};
+    const std::vector<std::vector<uint32_t>> masks16 = {{0xf800, 0x07e0, 0x001f}, {0x7c00, 0x03e0, 0x001f},
+                                                        {0x0f00, 0x00f0, 0x000f}, {0x001f, 0x07e0, 0xf800},
+                                                        {0x8000, 0x4000, 0x2000}, {0x0f0f, 0x00f0, 0xf000}};
+    const std::vector<std::vector<uint32_t>> masks32 = {{0x00ff0000, 0x0000ff00, 0x000000ff},
+                                                        {0x000000ff, 0x0000ff00, 0x00ff0000},
+                                                        {0x3ff00000, 0x000ffc00, 0x000003ff},
+                                                        {0xff000000, 0x00ff0000, 0x0000ff00},
+                                                        {0x0000f000, 0x00000f00, 0x000000f0}};
 
     for (auto [w, h] : sizes) {
         for (uint16_t bits : {1, 4, 8}) {
@@ -264,7 +288,8 @@ std::vector<Case> Corpus() {
                 s.bits = RandomRle(rng, w, h, four);
                 s.sizeImage = uint32_t(s.bits.size());
                 // An unset image size stands for the unpadded plain size.
-                if (k == 2 && s.bits.size() <= (size_t(w) * s.bitCount + 7) / 8 * size_t(h)) s.sizeImage = 0;
+                if (k == 2 && s.bits.size() <= (size_t(w) * s.bitCount + 7) / 8 * size_t(h))
+                    s.sizeImage = 0;
                 add(Name(four ? "rle4" : "rle8", w, h, k), s);
             }
         }
@@ -273,9 +298,13 @@ std::vector<Case> Corpus() {
 }
 
 std::vector<std::string> messages;
-void Record(const char* text) { messages.emplace_back(text); }
+void Record(const char* text)
+{
+    messages.emplace_back(text);
+}
 
-TEST(SnapshotAgainstGdi, EveryLayoutDecodesAsGdiDoes) {
+TEST(SnapshotAgainstGdi, EveryLayoutDecodesAsGdiDoes)
+{
     char folder[MAX_PATH];
     ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
     const std::string path = std::string(folder) + "bf_snapshot_gdi_" + std::to_string(GetCurrentProcessId()) + ".bmp";
@@ -305,9 +334,10 @@ TEST(SnapshotAgainstGdi, EveryLayoutDecodesAsGdiDoes) {
         EXPECT_GT(rows, 0);
         if (got != *expected) {
             size_t at = 0;
-            while (got[at] == (*expected)[at]) ++at;
-            ADD_FAILURE() << "first difference at byte " << at << " (pixel " << at / 3 << "): got "
-                          << int(got[at]) << ", GDI " << int((*expected)[at]);
+            while (got[at] == (*expected)[at])
+                ++at;
+            ADD_FAILURE() << "first difference at byte " << at << " (pixel " << at / 3 << "): got " << int(got[at])
+                          << ", GDI " << int((*expected)[at]);
         }
         ++compared;
     }

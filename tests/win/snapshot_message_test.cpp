@@ -28,25 +28,29 @@ struct Box {
 
 // Closes every "Error" box of this process while it runs.
 class BoxWatcher {
-   public:
+public:
     BoxWatcher() : thread([this] { Run(); }) {}
-    ~BoxWatcher() {
+    ~BoxWatcher()
+    {
         stop = true;
         thread.join();
     }
-    std::vector<Box> Take() {
+    std::vector<Box> Take()
+    {
         std::lock_guard<std::mutex> lock(mutex);
         std::vector<Box> taken;
         taken.swap(boxes);
         return taken;
     }
 
-   private:
-    void Run() {
+private:
+    void Run()
+    {
         while (!stop) {
             HWND box = FindWindowA("#32770", "Error");
             DWORD owner = 0;
-            if (box != nullptr) GetWindowThreadProcessId(box, &owner);
+            if (box != nullptr)
+                GetWindowThreadProcessId(box, &owner);
             if (box == nullptr || owner != GetCurrentProcessId() || !IsWindowVisible(box)) {
                 Sleep(10);
                 continue;
@@ -57,7 +61,8 @@ class BoxWatcher {
                 boxes.push_back({found.texts.empty() ? "" : found.texts.back(), found.buttons});
             }
             PostMessageA(box, WM_COMMAND, IDOK, 0);
-            for (int k = 0; k < 200 && IsWindow(box); ++k) Sleep(10);
+            for (int k = 0; k < 200 && IsWindow(box); ++k)
+                Sleep(10);
         }
     }
     std::atomic<bool> stop{false};
@@ -67,35 +72,46 @@ class BoxWatcher {
 };
 
 class SnapshotMessages : public testing::Test {
-   protected:
-    static void SetUpTestSuite() { watcher = new BoxWatcher; }
-    static void TearDownTestSuite() {
+protected:
+    static void SetUpTestSuite()
+    {
+        watcher = new BoxWatcher;
+    }
+    static void TearDownTestSuite()
+    {
         delete watcher;
         watcher = nullptr;
     }
-    void TearDown() override {
-        for (const auto& p : files) DeleteFileA(p.c_str());
+    void TearDown() override
+    {
+        for (const auto& p : files)
+            DeleteFileA(p.c_str());
     }
-    std::string Path(const char* name) {
+    std::string Path(const char* name)
+    {
         char folder[MAX_PATH];
         GetTempPathA(MAX_PATH, folder);
         files.push_back(std::string(folder) + "bf_snapshot_" + std::to_string(GetCurrentProcessId()) + "_" + name);
         return files.back();
     }
-    std::string File(const char* name, const Bytes& bytes) {
+    std::string File(const char* name, const Bytes& bytes)
+    {
         const std::string path = Path(name);
         EXPECT_TRUE(WriteBytes(path, bytes)) << path;
         return path;
     }
     // The loader's result; a returned image is freed as the scene frees it.
-    static bool Loads(const std::string& path) {
+    static bool Loads(const std::string& path)
+    {
         RgbImage* image = LoadSnapshotImage(path.c_str());
-        if (image == nullptr) return false;
+        if (image == nullptr)
+            return false;
         std::free(image->pixels);
         std::free(image);
         return true;
     }
-    static void ExpectOneBox(const std::string& text) {
+    static void ExpectOneBox(const std::string& text)
+    {
         const std::vector<Box> boxes = watcher->Take();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, text);
@@ -108,7 +124,8 @@ class SnapshotMessages : public testing::Test {
 
 BoxWatcher* SnapshotMessages::watcher = nullptr;
 
-bmp::Spec TwoByTwo() {
+bmp::Spec TwoByTwo()
+{
     bmp::Spec s;
     s.width = 2;
     s.height = 2;
@@ -116,12 +133,14 @@ bmp::Spec TwoByTwo() {
     return s;
 }
 
-TEST_F(SnapshotMessages, MissingFileShowsNothing) {
+TEST_F(SnapshotMessages, MissingFileShowsNothing)
+{
     EXPECT_FALSE(Loads(Path("missing.bmp")));
     EXPECT_TRUE(watcher->Take().empty());
 }
 
-TEST_F(SnapshotMessages, GoodFileShowsNothing) {
+TEST_F(SnapshotMessages, GoodFileShowsNothing)
+{
     const std::string path = File("good.bmp", bmp::Build(TwoByTwo()));
     RgbImage* image = LoadSnapshotImage(path.c_str());
     ASSERT_NE(image, nullptr);
@@ -131,7 +150,8 @@ TEST_F(SnapshotMessages, GoodFileShowsNothing) {
     EXPECT_TRUE(watcher->Take().empty());
 }
 
-TEST_F(SnapshotMessages, EmptyFileCannotBeMapped) {
+TEST_F(SnapshotMessages, EmptyFileCannotBeMapped)
+{
     const std::string path = File("empty.bmp", {});
     EXPECT_FALSE(Loads(path));
     ExpectOneBox("Failed to open DIB file " + path + ".\n");
@@ -139,10 +159,11 @@ TEST_F(SnapshotMessages, EmptyFileCannotBeMapped) {
 
 // The probe shares the file with a writer; the reader (shared for reading
 // only) cannot open it while someone writes it.
-TEST_F(SnapshotMessages, FileHeldByAWriter) {
+TEST_F(SnapshotMessages, FileHeldByAWriter)
+{
     const std::string path = File("held.bmp", bmp::Build(TwoByTwo()));
-    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(Loads(path));
     CloseHandle(writer);
@@ -150,7 +171,8 @@ TEST_F(SnapshotMessages, FileHeldByAWriter) {
     EXPECT_TRUE(Loads(path));
 }
 
-TEST_F(SnapshotMessages, NewerHeadersAreUnknown) {
+TEST_F(SnapshotMessages, NewerHeadersAreUnknown)
+{
     for (uint32_t size : {108u, 124u}) {
         bmp::Spec s = TwoByTwo();
         s.headerSize = size;
@@ -159,7 +181,8 @@ TEST_F(SnapshotMessages, NewerHeadersAreUnknown) {
     }
 }
 
-TEST_F(SnapshotMessages, ConversionAndMemoryFailures) {
+TEST_F(SnapshotMessages, ConversionAndMemoryFailures)
+{
     bmp::Spec cut = TwoByTwo();
     cut.bits.resize(5);
     EXPECT_FALSE(Loads(File("cut.bmp", bmp::Build(cut))));
