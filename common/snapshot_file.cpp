@@ -9,8 +9,6 @@ size_t SnapshotRowBytes(int32_t width)
     return (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
 }
 
-namespace {
-
 void Put16(std::vector<uint8_t>& out, uint32_t v)
 {
     out.push_back(static_cast<uint8_t>(v));
@@ -22,8 +20,6 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
     Put16(out, v & 0xffff);
     Put16(out, v >> 16);
 }
-
-}  // namespace
 
 std::vector<uint8_t> SnapshotFileHeader(int32_t width, int32_t height)
 {

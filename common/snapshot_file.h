@@ -15,6 +15,10 @@ inline constexpr size_t kSnapshotHeaderBytes = kBmpFileHeaderBytes + kBmpInfoHea
 // Bytes of one stored row of a picture this wide.
 size_t SnapshotRowBytes(int32_t width);
 
+// A bitmap file's little-endian 16- and 32-bit fields, appended.
+void Put16(std::vector<uint8_t>& out, uint32_t v);
+void Put32(std::vector<uint8_t>& out, uint32_t v);
+
 // The file and information headers for a width x height picture; empty when
 // the size is not positive or the file would not fit its 32-bit size field.
 std::vector<uint8_t> SnapshotFileHeader(int32_t width, int32_t height);

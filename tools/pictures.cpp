@@ -6,20 +6,11 @@
 #include <map>
 #include <numbers>
 
+#include "common/snapshot_file.h"  // Put16, Put32
+
 namespace {
 
 // ---------------------------------------------------------------- encoding
-
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
 
 // BITMAPINFOHEADER; an icon's or cursor's height counts the image and its mask.
 void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits, uint32_t imageSize, uint32_t coloursUsed)
