@@ -4,33 +4,14 @@
 #include <cstddef>
 
 #include "common/snapshot_file.h"
+#include "renderer/snapshot_decode.h"  // FieldOf
 
 namespace {
 
-// A colour field of a mask: where it starts and how many bits it has.
-struct Field {
-    int shift = 0;
-    int bits = 0;
-};
-
-Field FieldOf(uint32_t mask)
-{
-    Field f;
-    while (mask != 0 && (mask & 1) == 0) {
-        mask >>= 1;
-        ++f.shift;
-    }
-    while (mask & 1) {
-        mask >>= 1;
-        ++f.bits;
-    }
-    return f;
-}
-
 // The field scaled to 0..255 (a 5-bit 31 is 255, not 248).
-uint8_t Channel(uint32_t pixel, Field f)
+uint8_t Channel(uint32_t pixel, DibField f)
 {
-    const uint32_t max = f.bits >= 32 ? 0xffffffffu : (1u << f.bits) - 1;
+    const uint32_t max = f.length >= 32 ? 0xffffffffu : (1u << f.length) - 1;
     const uint32_t v = (pixel >> f.shift) & max;
     return static_cast<uint8_t>((static_cast<uint64_t>(v) * 255 + max / 2) / max);
 }
@@ -79,8 +60,8 @@ std::vector<uint8_t> SnapshotFromScreen(const ScreenPixels& s)
     const int bytes = s.bitsPerPixel / 8;
     if (s.bytesPerLine < s.width * bytes)
         return {};
-    const Field r = FieldOf(s.redMask), g = FieldOf(s.greenMask), b = FieldOf(s.blueMask);
-    if (r.bits == 0 || g.bits == 0 || b.bits == 0)
+    const DibField r = FieldOf(s.redMask), g = FieldOf(s.greenMask), b = FieldOf(s.blueMask);
+    if (r.length == 0 || g.length == 0 || b.length == 0)
         return {};
     return BitmapFile(s.width, s.height, [&](int x, int y) {
         const uint8_t* p = s.data + static_cast<size_t>(y) * s.bytesPerLine + static_cast<size_t>(x) * bytes;

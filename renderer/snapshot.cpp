@@ -45,7 +45,8 @@ inline uint32_t Le32(const uint8_t* p)
            static_cast<uint32_t>(p[3]) << 24;
 }
 
-// GDI takes the lowest run of set bits as the field; other bits are ignored.
+}  // namespace
+
 DibField FieldOf(uint32_t mask)
 {
     DibField field{0, 0};
@@ -59,6 +60,8 @@ DibField FieldOf(uint32_t mask)
     }
     return field;
 }
+
+namespace {
 
 // A field scaled to 8 bits the way GDI does it: the top bits of the field,
 // with the field's high bits repeated once into the low ones (5 bits abcde

@@ -35,6 +35,10 @@ struct DibField {
     uint8_t length;
 };
 
+// GDI takes the lowest run of set bits of a mask as the field; other bits
+// are ignored. (The Linux hack reads X visuals' masks the same way.)
+DibField FieldOf(uint32_t mask);
+
 // A parsed file: everything DecodeDib needs, all pointers inside the file.
 struct DibLayout {
     int32_t width;
