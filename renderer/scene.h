@@ -13,7 +13,7 @@
 #include <cstdint>
 
 extern float eyePosition[3];       // camera position; (0, 10, 50)
-extern float tiltAngle;            // degrees about x; grows 0.2 per swap, never wrapped
+extern float tiltAngle;            // degrees about x; grows 0.2 per water step, never wrapped
 extern unsigned int floorTexture;  // GL texture name of the snapshot; 0 until loaded
 
 // The file LoadFloorTexture reads: SnapshotPath unless a test or a tool

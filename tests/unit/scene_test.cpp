@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "renderer/pacing.h"
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
 #include "tests/support/bmp_builder.h"
@@ -113,11 +114,14 @@ protected:
         ASSERT_TRUE(DrawFrame());
         glFinish();
     }
-    // What the program's loop does after showing a frame.
-    void Swap()
+    // A frame as the program's loop makes it, at `seconds` into the show.
+    void FrameAt(double seconds)
     {
-        tiltAngle = static_cast<float>(tiltAngle + 0.2);
+        ASSERT_TRUE(DrawDueFrame(pacing_, seconds));
+        glFinish();
     }
+
+    Pacing pacing_;
 
     OsmesaSurface surface_{kWidth, kHeight};
     fs::path dir_;
@@ -164,7 +168,7 @@ TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted)
             waterGrid.velocity[i][j].y = 0.4f;
         }
     }
-    Frame();
+    FrameAt(0.0);
     // The water moved one step before drawing: the push less the pull, damped.
     const float h1 = waterGrid.surface[75][75].y;
     EXPECT_NEAR(h1, (0.4 - 0.001) * 0.99, 1e-6);
@@ -176,8 +180,7 @@ TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted)
     ExpectNear(PixelOf(kWaterOnly[0], kWaterOnly[1], kWaterOnly[2]), Expected({0, 0, 0}, 0.0, 0.0, h1),
                "frame 1, water without floor");
 
-    Swap();
-    Frame();
+    FrameAt(1.0 / 60);
     const float h2 = waterGrid.surface[75][75].y;
     ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]), Expected(kBottom, 0.2, 0.6, h2),
                "frame 2, bottom quarter of the picture");
@@ -202,10 +205,8 @@ TEST_F(SceneTest, RipplesChangeTheWaterButNeverTheTint)
     ResizeScene(kWidth, kHeight);
     ASSERT_TRUE(InitGlState());
     std::vector<uint8_t> before(kWidth * kHeight * 4), after(kWidth * kHeight * 4);
-    for (int frame = 0; frame < 2; ++frame) {
-        Frame();
-        Swap();
-    }
+    FrameAt(0.0);
+    FrameAt(1.0 / 60);
     tiltAngle = 100.0f;  // same view for both pictures
     Frame();
     glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, before.data());
@@ -307,6 +308,75 @@ TEST_F(SceneTest, RowsThatAreNotAMultipleOfFourBytesStayUnsheared)
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 4);
+}
+
+// The water's state as one number: equal sums, equal water, to the byte.
+uint64_t WaterFingerprint()
+{
+    uint64_t hash = 1469598103934665603ull;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&waterGrid);
+    for (size_t k = 0; k < sizeof waterGrid; ++k)
+        hash = (hash ^ bytes[k]) * 1099511628211ull;
+    return hash;
+}
+
+// Time moves the water: one second at any frame rate is 60 steps and 12
+// degrees, and at 60 frames a second each frame is the classic loop's frame
+// (one step, drawn, then 0.2 degrees).
+TEST_F(SceneTest, TheClockNotTheFrameRateMovesTheWaterAndTheTilt)
+{
+    ResizeScene(16, 12);  // the water is what counts here, not the picture
+    struct State {
+        uint64_t water;
+        float tilt;
+    };
+    std::vector<State> classic;
+    for (int frame = 0; frame <= 60; ++frame) {
+        Frame();
+        tiltAngle = static_cast<float>(tiltAngle + 0.2);
+        classic.push_back({WaterFingerprint(), tiltAngle});
+    }
+
+    for (int rate : {30, 60, 144, 1000}) {
+        SCOPED_TRACE(rate);
+        InitWaterGrid();
+        ResetWaterRandomForTesting();
+        tiltAngle = 100.0f;
+        pacing_ = {};
+        float tiltAfterFirst = 0.0f;
+        for (int frame = 0; frame <= rate; ++frame) {
+            const bool drawn = DrawDueFrame(pacing_, static_cast<double>(frame) / rate);
+            if (frame == 0)
+                tiltAfterFirst = tiltAngle;
+            if (rate == 60) {
+                ASSERT_TRUE(drawn) << frame;
+                ASSERT_EQ(WaterFingerprint(), classic[frame].water) << frame;
+                ASSERT_EQ(tiltAngle, classic[frame].tilt) << frame;
+            }
+        }
+        EXPECT_EQ(WaterFingerprint(), classic.back().water);
+        EXPECT_EQ(tiltAngle, classic.back().tilt);
+        EXPECT_NEAR(tiltAngle - tiltAfterFirst, 12.0, 1e-3);
+    }
+}
+
+TEST(Pacing, AStallOrAMinimisedSpellCostsAtMostFourStepsThenTheBeatGoesOn)
+{
+    Pacing pacing;
+    EXPECT_EQ(TakeDueSteps(pacing, 100.0), 1);  // the first frame steps at once
+    EXPECT_NEAR(SecondsToNextStep(pacing, 100.0), 0.5 / 60, 1e-9);
+    EXPECT_EQ(TakeDueSteps(pacing, 100.004), 0);  // a 240 Hz frame too early
+    EXPECT_EQ(TakeDueSteps(pacing, 99.0), 0);     // a clock that went back
+    // Ten seconds without frames (minimised, or the machine busy).
+    EXPECT_EQ(TakeDueSteps(pacing, 110.0), kMaxStepsPerFrame);
+    EXPECT_EQ(TakeDueSteps(pacing, 110.0), 0);
+    EXPECT_EQ(SecondsToNextStep(pacing, 110.0 + 1.0 / 60), 0.0);
+    EXPECT_EQ(TakeDueSteps(pacing, 110.0 + 1.0 / 60), 1);
+    EXPECT_EQ(TakeDueSteps(pacing, 110.0 + 2.0 / 60), 1);
+    // Frames a quarter step late or early still take one step each.
+    EXPECT_EQ(TakeDueSteps(pacing, 110.0 + 3.25 / 60), 1);
+    EXPECT_EQ(TakeDueSteps(pacing, 110.0 + 3.8 / 60), 1);
+    EXPECT_EQ(pacing.stepsTaken, 1 + kMaxStepsPerFrame + 4);
 }
 
 }  // namespace

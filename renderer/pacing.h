@@ -1,0 +1,33 @@
+// The show's pace: time, not frames, moves the water. 60 water steps a
+// second by the caller's monotonic clock, each with 0.2 degrees of tilt, so
+// the water and the turn look the same on a 50 Hz panel, a 144 Hz one and a
+// GPU that swaps as fast as it can. At exactly 60 frames a second every
+// frame takes one step, as the show always has.
+//
+// Does: which steps are due, the steps themselves and the frame drawn after
+// them. Does not: read the clock, wait, or swap buffers (the program frame
+// does, the Windows renderer and the Linux hack alike).
+// Portable: no platform headers.
+#pragma once
+
+constexpr double kWaterStepsPerSecond = 60.0;
+// A frame never runs more: on a machine too slow for 15 frames a second, or
+// after a stall, the water slows down instead of racing to catch up.
+constexpr int kMaxStepsPerFrame = 4;
+
+struct Pacing {
+    bool started = false;
+    double origin = 0.0;       // seconds: when the first step was taken
+    long long stepsTaken = 0;  // since origin
+};
+
+// The steps due at `now` (seconds on a monotonic clock), 0 to
+// kMaxStepsPerFrame, counted as taken. The first call takes one step.
+int TakeDueSteps(Pacing& pacing, double now);
+// How long from `now` until TakeDueSteps has a step again; 0 when it has one.
+double SecondsToNextStep(const Pacing& pacing, double now);
+
+// The steps due at `now`, then the frame drawn with the last step's water
+// and the tilt it had before that step (the scene's DrawFrame). False, with
+// nothing drawn or changed, while no step is due.
+bool DrawDueFrame(Pacing& pacing, double now);
