@@ -16,3 +16,7 @@ std::string ArgumentsOf(std::string_view commandLine);
 // one (a missing closing quote takes the rest), else the text without the
 // blanks around it. "" when there is none.
 std::string PathArgument(std::string_view arguments);
+
+// Whether the last argument is the switch `name` (ASCII, in any case) as a
+// word of its own; when it is, `arguments` loses it and the blanks before it.
+bool TakeLastSwitch(std::string& arguments, std::string_view name);

@@ -1,25 +1,31 @@
 // Brinefold.dll: the full-screen OpenGL water renderer (a GUI executable).
 //
-// Does: the program entry, the 1024x768x32 display mode and back, the window
-// of class "OpenGL" titled "Brinefold_VC" (the launcher finds us by that
-// title), black covers over the other monitors, the WGL context, the
-// flat-out frame loop and the tear-down.
+// Does: the program entry, the 1024x768x32 display mode and back (or, where
+// that mode is refused or not wanted, the primary monitor as it is), the
+// window of class "OpenGL" titled "Brinefold_VC" (the launcher finds us by
+// that title), black covers over the other monitors, the WGL context, the
+// frame loop paced by the clock and the display, and the tear-down.
 // Does not: read settings, show messages of its own (the snapshot reader may
-// show its "Error" box), or keep any clock.
+// show its "Error" box), or decide which steps are due (renderer/pacing).
 //
-// Its one argument, optional, is the snapshot's full path in quotes: the
-// launcher keeps the picture in the user's own folder. Without one the
-// renderer reads the fixed SnapshotPath.
+// Its arguments, both optional: the snapshot's full path in quotes (the
+// launcher keeps the picture in the user's own folder; without one the
+// renderer reads the fixed SnapshotPath), then /keepresolution to leave the
+// display mode alone.
 #include <windows.h>
+#include <mmsystem.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "common/command_line.h"
 #include "common/contract.h"
 #include "common/system_libraries_win.h"
 #include "renderer/monitor_covers_win.h"
+#include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
@@ -38,7 +44,10 @@ bool keyDown[256] = {};    // by virtual-key code; only Escape is read
 // next idle pass: with slow frames (software OpenGL) a quick tap brings both
 // messages in one burst, and the held-key flag alone would miss it.
 bool escapePressed = false;
-bool displayChanged = false;
+// From the hidden cursor and the first covers to the tear-down.
+bool showing = false;
+// The display mode is ours to put back.
+bool modeChanged = false;
 
 // One line a group of fields.
 // clang-format off
@@ -67,12 +76,15 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
 // Releases what OpenRendererWindow made, newest first; safe after a partial open.
 void CloseRendererWindow()
 {
-    if (displayChanged) {
+    if (showing) {
         // Cleared first: putting the mode back sends WM_DISPLAYCHANGE, which
         // must not lay the covers out again.
-        displayChanged = false;
+        showing = false;
         UncoverMonitors();
-        ChangeDisplaySettingsA(nullptr, 0);  // back to the mode stored in the system
+        if (modeChanged) {
+            modeChanged = false;
+            ChangeDisplaySettingsA(nullptr, 0);  // back to the mode stored in the system
+        }
         ShowCursor(TRUE);
     }
     if (renderingContext != nullptr) {
@@ -111,11 +123,12 @@ bool StartupFailed(const char* step)
     return false;
 }
 
-// Switches the display to width x height x bitsPerPixel and opens a popup
-// over all of it with a current OpenGL context and the scene ready.
-bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_t bitsPerPixel)
+// Switches the display to width x height x bitsPerPixel, unless keepMode, and
+// opens a popup over the primary monitor with a current OpenGL context and
+// the scene ready. Where the mode is refused or kept, the popup covers the
+// primary monitor at the size it has.
+bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_t bitsPerPixel, bool keepMode)
 {
-    RECT rect = {0, 0, width, height};
     HINSTANCE module = GetModuleHandleA(nullptr);
 
     WNDCLASSA windowClass = {};
@@ -131,25 +144,36 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     }
     moduleHandle = module;
 
-    DEVMODEA mode = {};
-    // The classic 148-byte record, without the panning fields newer headers add.
-    static_assert(offsetof(DEVMODEA, dmPanningWidth) == 148);
-    mode.dmSize = offsetof(DEVMODEA, dmPanningWidth);
-    mode.dmPelsWidth = static_cast<DWORD>(width);
-    mode.dmPelsHeight = static_cast<DWORD>(height);
-    mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    // A refused mode ends start-up as it is: no window, no fallback.
-    const LONG modeResult = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
-    if (modeResult != DISP_CHANGE_SUCCESSFUL) {
-        TraceStartupFailure("ChangeDisplaySettingsA refused 1024x768x32", static_cast<unsigned long>(modeResult));
-        return false;
+    if (!keepMode) {
+        DEVMODEA mode = {};
+        // The classic 148-byte record, without the panning fields newer headers add.
+        static_assert(offsetof(DEVMODEA, dmPanningWidth) == 148);
+        mode.dmSize = offsetof(DEVMODEA, dmPanningWidth);
+        mode.dmPelsWidth = static_cast<DWORD>(width);
+        mode.dmPelsHeight = static_cast<DWORD>(height);
+        mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
+        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+        const LONG modeResult = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+        modeChanged = modeResult == DISP_CHANGE_SUCCESSFUL;
+        if (!modeChanged) {
+            // Remote sessions, virtual machines, panels without the mode: the
+            // water is shown all the same, on the screen as it is.
+            char line[96];
+            std::snprintf(line, sizeof line, "Brinefold.dll: display mode refused (%ld): the screen as it is\n",
+                          modeResult);
+            OutputDebugStringA(line);
+        }
     }
+    if (!modeChanged) {
+        width = GetSystemMetrics(SM_CXSCREEN);
+        height = GetSystemMetrics(SM_CYSCREEN);
+    }
+    RECT rect = {0, 0, width, height};
 
     const DWORD exStyle = WS_EX_APPWINDOW;
     const DWORD style = WS_POPUP;
     ShowCursor(FALSE);
-    displayChanged = true;
+    showing = true;
 
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     windowHandle =
@@ -194,7 +218,8 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_SYSCOMMAND:
         // Neither a screensaver nor monitor power-saving while the water runs.
-        if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) {
+        // The low four bits are the system's own and may be set.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) {
             return 0;
         }
         break;
@@ -210,8 +235,13 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
         }
         return 0;
     case WM_DISPLAYCHANGE:
-        // Monitors added, removed or moved while the water runs.
-        if (displayChanged) {
+        // Monitors added, removed or moved while the water runs. On a screen
+        // taken as it is, the water follows the primary monitor's new size.
+        if (showing) {
+            if (!modeChanged) {
+                SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             CoverOtherMonitors(window);
         }
         return 0;
@@ -227,8 +257,8 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The snapshot path given on the command line, in UTF-8; empty without one.
-std::string SnapshotArgument()
+// The command line's arguments in UTF-8.
+std::string Arguments()
 {
     const wchar_t* line = GetCommandLineW();
     const int n = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
@@ -238,26 +268,77 @@ std::string SnapshotArgument()
     std::string utf8(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8.data(), n, nullptr, nullptr);
     utf8.pop_back();  // the terminating zero
-    return PathArgument(ArgumentsOf(utf8));
+    return ArgumentsOf(utf8);
+}
+
+// Seconds on the performance counter, a monotonic clock.
+double Now()
+{
+    static const double ticksPerSecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER ticks;
+    QueryPerformanceCounter(&ticks);
+    return static_cast<double>(ticks.QuadPart) / ticksPerSecond;
+}
+
+// Swap interval 1 where the driver offers WGL_EXT_swap_control; true when
+// SwapBuffers then waits for the display's refresh by itself.
+bool AskForVsync()
+{
+    using ExtensionsProc = const char*(WINAPI*)();
+    using SwapIntervalProc = BOOL(WINAPI*)(int);
+    const auto extensions =
+        reinterpret_cast<ExtensionsProc>(reinterpret_cast<void*>(wglGetProcAddress("wglGetExtensionsStringEXT")));
+    // Some drivers hand out an address for any name: the extension string says what is real.
+    if (extensions != nullptr && std::strstr(extensions(), "WGL_EXT_swap_control") == nullptr) {
+        return false;
+    }
+    const auto swapInterval =
+        reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+    return swapInterval != nullptr && swapInterval(1);
+}
+
+// The display's refresh period in seconds.
+double DisplayRefreshPeriod()
+{
+    return RefreshPeriod(GetDeviceCaps(deviceContext, VREFRESH));
+}
+
+// Sleeps until a message arrives (served at once: Escape above all) or the
+// time is up; INFINITE waits for a message alone.
+void WaitForMessages(DWORD milliseconds)
+{
+    MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    BindFromSystemFolder({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32)});
-    const std::string snapshot = SnapshotArgument();
+    BindFromSystemFolder({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32), &BF_DELAY_IMPORT(winmm)});
+    std::string arguments = Arguments();
+    const bool keepMode = TakeLastSwitch(arguments, "/keepresolution");
+    const std::string snapshot = PathArgument(arguments);
     if (!snapshot.empty()) {
         floorSnapshotPath = snapshot.c_str();
     }
     InitRippleSettings();
-    if (!OpenRendererWindow(kRendererWindowTitle, 1024, 768, 32)) {
+    if (!OpenRendererWindow(kRendererWindowTitle, 1024, 768, 32, keepMode)) {
         return 0;
     }
     InitWaterGrid();
 
-    // Messages first; every pass that finds the queue empty draws a frame.
-    // No timer and no sleep: the water and the tilt move with the frame rate.
+    // Messages first. A pass that finds the queue empty draws a frame when a
+    // water step is due and, unless vsync keeps the pace, a refresh period
+    // has passed since the last frame; else it sleeps until then, or until a
+    // message comes. Minimised, it sleeps until a message comes.
     // The exit code is the quit message's wParam, and 0 on Escape: not the
     // wParam of whatever message came last (after a key, the key's code).
+    const double refreshPeriod = AskForVsync() ? 0.0 : DisplayRefreshPeriod();
+    timeBeginPeriod(1);  // waits of a few milliseconds, not of the 15.6 ms default tick
+    Pacing pacing;
+    double lastFrame = Now() - refreshPeriod;
     int exitCode = 0;
     bool done = false;
     while (!done) {
@@ -270,15 +351,27 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
-        } else if (windowActive && !DrawFrame()) {
-            done = true;
         } else if (keyDown[VK_ESCAPE] || escapePressed) {
-            done = true;  // the frame just drawn is not shown
+            done = true;  // no frame is shown after Escape
+        } else if (!windowActive || IsIconic(windowHandle)) {
+            // Minimised: nothing to draw until a message brings the window
+            // back. HACK: Wine minimises a window with a WM_ACTIVATE that
+            // lacks the minimised flag, so the window's own state is asked too.
+            WaitForMessages(INFINITE);
         } else {
-            SwapBuffers(deviceContext);
-            tiltAngle = static_cast<float>(tiltAngle + 0.2);
+            const double now = Now();
+            const double wait = SecondsToNextFrame(pacing, now, lastFrame, refreshPeriod);
+            if (wait > 0.0) {
+                WaitForMessages(static_cast<DWORD>(std::ceil(wait * 1000.0)));
+            } else if (DrawDueFrame(pacing, now)) {
+                // Frames keep to the refresh grid, so that late wake-ups do
+                // not add up; one more than a period late starts it anew.
+                lastFrame = now - lastFrame < 2.0 * refreshPeriod ? lastFrame + refreshPeriod : now;
+                SwapBuffers(deviceContext);
+            }
         }
     }
+    timeEndPeriod(1);
     CloseRendererWindow();
     return exitCode;
 }

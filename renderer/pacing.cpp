@@ -3,6 +3,7 @@
 // the step times still gets exactly one step a frame, never 0 then 2.
 #include "renderer/pacing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "renderer/scene.h"
@@ -52,6 +53,16 @@ double SecondsToNextStep(const Pacing& pacing, double now)
         return 0.0;
     const double dueAt = pacing.origin + (static_cast<double>(pacing.stepsTaken) - kSlackSteps) / kWaterStepsPerSecond;
     return dueAt > now ? dueAt - now : 0.0;
+}
+
+double RefreshPeriod(int hertz)
+{
+    return 1.0 / (hertz > 1 ? hertz : 60);
+}
+
+double SecondsToNextFrame(const Pacing& pacing, double now, double lastFrame, double framePeriod)
+{
+    return std::max(SecondsToNextStep(pacing, now), lastFrame + framePeriod - now);
 }
 
 bool DrawDueFrame(Pacing& pacing, double now)

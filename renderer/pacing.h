@@ -5,8 +5,9 @@
 // frame takes one step, as the show always has.
 //
 // Does: which steps are due, the steps themselves and the frame drawn after
-// them. Does not: read the clock, wait, or swap buffers (the program frame
-// does, the Windows renderer and the Linux hack alike).
+// them, and how long a loop waits for its next frame. Does not: read the
+// clock, wait, or swap buffers (the program frame does, the Windows renderer
+// and the Linux hack alike).
 // Portable: no platform headers.
 #pragma once
 
@@ -31,3 +32,11 @@ double SecondsToNextStep(const Pacing& pacing, double now);
 // and the tilt it had before that step (the scene's DrawFrame). False, with
 // nothing drawn or changed, while no step is due.
 bool DrawDueFrame(Pacing& pacing, double now);
+
+// The refresh period of a display that reports `hertz` (Windows' VREFRESH);
+// 0 and 1 mean the hardware's default, taken as 60 Hz.
+double RefreshPeriod(int hertz);
+// How long from `now` until the next frame: until a step is due, and at
+// least `framePeriod` after the last frame began at `lastFrame` (0 when
+// vsync keeps the frames to the display). 0: draw now.
+double SecondsToNextFrame(const Pacing& pacing, double now, double lastFrame, double framePeriod);
