@@ -26,6 +26,30 @@ TEST(PathArgument, TheQuotedTextOrTheWholeTextTrimmed)
     EXPECT_EQ(PathArgument("  "), "");
 }
 
+// The renderer's switch after the picture's path: a word of its own, in any
+// case, also without a path; a path that merely ends in it keeps it.
+TEST(PathArgument, ASwitchAfterThePathIsTakenOffFirst)
+{
+    struct Case {
+        const char* arguments;
+        bool taken;
+        const char* path;
+    };
+    for (const Case& c :
+         {Case{"\"C:\\a b\\x.bmp\" /keepresolution", true, "C:\\a b\\x.bmp"},
+          Case{"\"C:\\x.bmp\"\t/KeepResolution  ", true, "C:\\x.bmp"},
+          Case{"\"C:\\x.bmp\"/keepresolution", true, "C:\\x.bmp"},
+          Case{"C:\\a b.bmp /keepresolution", true, "C:\\a b.bmp"}, Case{"/keepresolution", true, ""},
+          Case{"\"C:\\x.bmp\"", false, "C:\\x.bmp"}, Case{"\"C:\\d /keepresolution\"", false, "C:\\d /keepresolution"},
+          Case{"C:\\my/keepresolution", false, "C:\\my/keepresolution"},
+          Case{"\"C:\\x.bmp\" /keepresolutions", false, "C:\\x.bmp"}, Case{"", false, ""}}) {
+        SCOPED_TRACE(c.arguments);
+        std::string arguments = c.arguments;
+        EXPECT_EQ(TakeLastSwitch(arguments, "/keepresolution"), c.taken);
+        EXPECT_EQ(PathArgument(arguments), c.path);
+    }
+}
+
 TEST(ModeLetter, OnlyTheSecondCharacterUpperCased)
 {
     EXPECT_EQ(ModeLetter("/s"), "S");

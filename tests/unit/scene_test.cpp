@@ -379,4 +379,22 @@ TEST(Pacing, AStallOrAMinimisedSpellCostsAtMostFourStepsThenTheBeatGoesOn)
     EXPECT_EQ(pacing.stepsTaken, 1 + kMaxStepsPerFrame + 4);
 }
 
+// A frame waits for the next step and, without vsync, a refresh period after
+// the last one; a display that reports no rate (0 or 1 Hz) is taken as 60 Hz.
+TEST(Pacing, AFrameWaitsForTheRefreshAndForTheNextStep)
+{
+    EXPECT_DOUBLE_EQ(RefreshPeriod(0), 1.0 / 60);
+    EXPECT_DOUBLE_EQ(RefreshPeriod(1), 1.0 / 60);
+    EXPECT_DOUBLE_EQ(RefreshPeriod(144), 1.0 / 144);
+    Pacing pacing;
+    EXPECT_EQ(SecondsToNextFrame(pacing, 10.0, 10.0 - 1.0 / 50, 1.0 / 50), 0.0);  // the very first frame
+    ASSERT_EQ(TakeDueSteps(pacing, 10.0), 1);
+    // A 50 Hz display: the refresh comes after the step is due.
+    EXPECT_NEAR(SecondsToNextFrame(pacing, 10.0, 10.0, 1.0 / 50), 1.0 / 50, 1e-9);
+    // With vsync, or on a 144 Hz display, the step decides.
+    EXPECT_NEAR(SecondsToNextFrame(pacing, 10.0, 10.0, 0.0), 0.5 / 60, 1e-9);
+    EXPECT_NEAR(SecondsToNextFrame(pacing, 10.0, 10.0, 1.0 / 144), 0.5 / 60, 1e-9);
+    EXPECT_EQ(SecondsToNextFrame(pacing, 10.03, 10.0, 1.0 / 50), 0.0);
+}
+
 }  // namespace
