@@ -57,6 +57,8 @@ protected:
     void SetUp() override
     {
         original_ = CurrentMode();
+        // On a 1024x768 screen a mode never put back would go unseen.
+        ASSERT_GT(original_.width, 1024u) << "not the larger test bed";
     }
 
     void TearDown() override
@@ -140,6 +142,24 @@ TEST_F(RendererTest, CoversTheScreenAndEndsOnEscapeWithZero)
     ExpectGoneAndModeRestored();
 }
 
+// Asked to keep the screen's resolution, the renderer leaves the mode alone
+// and covers the screen as it is.
+TEST_F(RendererTest, TheKeepResolutionSwitchLeavesTheModeAsItIs)
+{
+    WriteSnapshot();
+    HWND window = StartAndFindWindow(std::string("\"") + kSnapshot + "\" /KeepResolution");
+    ASSERT_NE(window, nullptr);
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    const RECT screen = {0, 0, static_cast<LONG>(original_.width), static_cast<LONG>(original_.height)};
+    EXPECT_TRUE(EqualRect(&rect, &screen)) << rect.right << "x" << rect.bottom;
+    EXPECT_TRUE(StillRunning(500)) << "the picture given before the switch was not read";
+    ExpectMode(CurrentMode(), original_);
+    PostEscapeTap(window);
+    EXPECT_EQ(ExitCode(5000), 0);
+    ExpectGoneAndModeRestored();
+}
+
 TEST_F(RendererTest, CloseFromAnotherProcessEndsWithZero)
 {
     WriteSnapshot();
@@ -171,6 +191,8 @@ TEST_F(RendererTest, ScreensaverPowerOffAndStrayKeyCodesChangeNothing)
 
     EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
     EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2), 0);
+    // The low four bits are the system's own: set, it is the same command.
+    EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, SC_SCREENSAVE | 0x2, 0), 0);
     // Anyone can post a key message with any wParam; none may write outside
     // the renderer's table of 256 keys (or pass for Escape).
     PostMessageA(window, WM_KEYDOWN, 0x40000000, 0);

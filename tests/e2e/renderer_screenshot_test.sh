@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
 # What the real Brinefold.dll shows, checked on screenshots of the test bed's
-# virtual screen: the snapshot (left half red, right half green) lies under
-# the water tinted to (0.2, 0.2, 0.6), the picture moves from frame to frame,
-# and a real Escape key press ends the renderer with exit code 0.
+# virtual screen: its window covers the whole screen (1024x768, or a screen
+# without that mode as it is), the snapshot (left half red, right half green)
+# lies under the water tinted to (0.2, 0.2, 0.6), the picture moves from frame
+# to frame, no faster than the display's 60 Hz (Wine reports no rate on Xvfb),
+# a minimised renderer rests and comes back, and a real Escape key press ends
+# it with exit code 0. Frames shown are counted by a preloaded library
+# (tests/bench/present_counter.c): the pixels put on the screen over the
+# screen's pixels.
 #
-#   renderer_screenshot_test.sh RENDERER_EXE OUT_DIR     (inside a test bed's env)
+#   renderer_screenshot_test.sh RENDERER_EXE OUT_DIR POST_SYSCOMMAND_EXE   (inside a test bed's env)
 set -euo pipefail
 
 exe=$1
 out=$2
+post_syscommand=$3
 : "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${DISPLAY:?}"
 mkdir -p "$out"
+cc -O2 -shared -fPIC -o "$out/present_counter.so" "$(dirname "$0")/../bench/present_counter.c" -ldl
+counter=$out/counter
+head -c 8 /dev/zero >"$counter"
+read -r width height < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
 
 fail() {
   echo "FAIL: $*" >&2
@@ -22,7 +32,7 @@ mkdir -p "$(dirname "$snapshot")"
 convert -size 1024x768 xc:'rgb(40,240,40)' -fill 'rgb(240,40,40)' \
   -draw 'rectangle 0,0 511,767' -type TrueColor "BMP3:$snapshot"
 
-wine "$exe" &
+LD_PRELOAD=$out/present_counter.so BF_PRESENT_COUNTER=$counter wine "$exe" &
 pid=$!
 cleanup() {
   kill "$pid" 2>/dev/null || true
@@ -30,12 +40,44 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' | head -1) ||
-  fail "no window titled Brinefold_VC"
+# Polled: a search that meets a window going away while Wine starts fails.
+wid=
+for _ in $(seq 50); do
+  wid=$(xdotool search --onlyvisible --name '^Brinefold_VC$' 2>/dev/null | head -1) || true
+  [[ -n $wid ]] && break
+  sleep 0.2
+done
+[[ -n $wid ]] || fail "no window titled Brinefold_VC"
+[[ $(xdotool getwindowgeometry "$wid" | awk '/Geometry:/ { print $2 }') == "${width}x$height" ]] ||
+  fail "the window does not cover the ${width}x$height screen: $(xdotool getwindowgeometry "$wid")"
 sleep 1
 import -window root "$out/frame-a.png"
 sleep 0.5
 import -window root "$out/frame-b.png"
+
+# Frames a second and CPU (cores) of the renderer's process over a stretch.
+frames() { od -An -tu8 "$counter" | tr -d ' '; }
+ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+measure() { # SECONDS: prints "FPS CORES"
+  local f0 c0 t0 f1 c1 t1
+  f0=$(frames); c0=$(ticks); t0=$(date +%s.%N)
+  sleep "$1"
+  f1=$(frames); c1=$(ticks); t1=$(date +%s.%N)
+  awk -v f=$((f1 - f0)) -v c=$((c1 - c0)) -v t0="$t0" -v t1="$t1" -v hz="$(getconf CLK_TCK)" -v px=$((width * height)) \
+    'BEGIN { printf "%.1f %.2f\n", f / px / (t1 - t0), c / hz / (t1 - t0) }'
+}
+read -r fps cores < <(measure 3)
+echo "running: $fps frames a second, $cores cores"
+awk -v f="$fps" 'BEGIN { exit !(f <= 62) }' || fail "$fps frames a second on a 60 Hz display"
+wine "$post_syscommand" Brinefold_VC F020 || fail "no window to minimise"
+sleep 1
+read -r fps cores < <(measure 3)
+echo "minimised: $fps frames a second, $cores cores"
+awk -v f="$fps" -v c="$cores" 'BEGIN { exit !(f == 0 && c < 0.05) }' || fail "minimised, it did not rest"
+wine "$post_syscommand" Brinefold_VC F120
+before=$(frames)
+sleep 1
+(($(frames) > before)) || fail "no frames once restored"
 
 xdotool windowfocus --sync "$wid" key Escape  # a quick tap
 code=0
@@ -47,7 +89,7 @@ if xdotool search --onlyvisible --name '^Brinefold_VC$' >/dev/null; then
 fi
 
 # The pictures, point-sampled to 256x192 so that ImageMagick's -fx is quick.
-for f in a b; do convert "$out/frame-$f.png" -sample 256x192 "$out/small-$f.png"; done
+for f in a b; do convert "$out/frame-$f.png" -sample '256x192!' "$out/small-$f.png"; done
 # Counts the pixels of a region that satisfy an fx expression.
 count() { # image geometry expression
   convert "$1" -crop "$2" +repage -fx "$3 ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:

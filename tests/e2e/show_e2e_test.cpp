@@ -475,7 +475,11 @@ TEST_F(ShowE2E, DISABLED_OnTwoMonitorsTheOtherOneIsBlackUntilTheShowEnds)
     const DWORD pid = rendererProcess.Id();
     // The water on the primary (its first frame takes a while), the other one black.
     EXPECT_TRUE(WaitUntil([&] { return Share(primary, kPattern) < 0.01; }, 10000)) << "no water";
-    EXPECT_EQ(TopWindows(pid).size(), 2u) << "not the renderer's window and one cover";
+    const std::vector<HWND> before = TopWindows(pid);
+    ASSERT_EQ(before.size(), 2u) << "not the renderer's window and one cover";
+    HWND oldCover = before[0] == renderer ? before[1] : before[0];
+    // Above any window another program raises there.
+    EXPECT_TRUE(GetWindowLongA(oldCover, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(Share(other, kBlack), 1.0);
 
     // A click on the cover neither ends the show nor takes the focus.
@@ -486,12 +490,15 @@ TEST_F(ShowE2E, DISABLED_OnTwoMonitorsTheOtherOneIsBlackUntilTheShowEnds)
     EXPECT_FALSE(show.Ended(0)) << "the show ended";
     EXPECT_EQ(GetForegroundWindow(), renderer);
 
-    // A display change lays the covers out again, as many as before.
+    // A display change lays the covers out again, as many as before, new ones.
     SendMessageA(renderer, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
     Pump(300);  // the new cover paints itself
     const std::vector<HWND> windows = TopWindows(pid);
     ASSERT_EQ(windows.size(), 2u) << "not the renderer's window and one cover";
     HWND cover = windows[0] == renderer ? windows[1] : windows[0];
+    EXPECT_NE(cover, oldCover);
+    EXPECT_FALSE(IsWindow(oldCover));
+    EXPECT_TRUE(GetWindowLongA(cover, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(TextOf(cover), L"") << "the launcher could take a titled cover for the renderer";
     RECT at = {};
     GetWindowRect(cover, &at);
