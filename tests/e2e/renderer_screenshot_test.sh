@@ -50,13 +50,23 @@ done
 [[ -n $wid ]] || fail "no window titled Brinefold_VC"
 [[ $(xdotool getwindowgeometry "$wid" | awk '/Geometry:/ { print $2 }') == "${width}x$height" ]] ||
   fail "the window does not cover the ${width}x$height screen: $(xdotool getwindowgeometry "$wid")"
-sleep 1
+# Pixels put on the screen so far, and a wait for N more screens of them
+# (the first frame comes late on a busy machine: the texture's mipmaps).
+frames() { od -An -tu8 "$counter" | tr -d ' '; }
+wait_frames() { # N
+  local until=$(($(frames) + $1 * width * height))
+  for _ in $(seq 100); do
+    (($(frames) >= until)) && return
+    sleep 0.2
+  done
+  fail "fewer than $1 frames in 20 s"
+}
+wait_frames 2  # the second frame on is tinted
 import -window root "$out/frame-a.png"
-sleep 0.5
+wait_frames 2
 import -window root "$out/frame-b.png"
 
 # Frames a second and CPU (cores) of the renderer's process over a stretch.
-frames() { od -An -tu8 "$counter" | tr -d ' '; }
 ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
 measure() { # SECONDS: prints "FPS CORES"
   local f0 c0 t0 f1 c1 t1
@@ -75,9 +85,7 @@ read -r fps cores < <(measure 3)
 echo "minimised: $fps frames a second, $cores cores"
 awk -v f="$fps" -v c="$cores" 'BEGIN { exit !(f == 0 && c < 0.05) }' || fail "minimised, it did not rest"
 wine "$post_syscommand" Brinefold_VC F120
-before=$(frames)
-sleep 1
-(($(frames) > before)) || fail "no frames once restored"
+wait_frames 1  # the water again
 
 xdotool windowfocus --sync "$wid" key Escape  # a quick tap
 code=0
