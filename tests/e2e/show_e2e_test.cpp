@@ -2,9 +2,10 @@
 // Windows starts it, with the real renderer or a stand-in whose window comes
 // and goes on a schedule (show_stand_in.cpp). Checked from outside: the
 // snapshot file (against a known picture on the screen, its security, its
-// lifetime), the windows by title, the processes' ends, the launcher's
-// pointer count, that no DLL planted beside the programs is loaded; on two
-// monitors, the screen of the other one.
+// lifetime), the renderer's command line (the stand-in records it), the
+// windows by title, the processes' ends, the launcher's pointer count, that
+// no DLL planted beside the programs is loaded; on two monitors, the screen
+// of the other one.
 //
 // The pointer count belongs to the launcher's thread input; no other process
 // can ask for it, and it is gone with the launcher. So the test reads it by
@@ -14,6 +15,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +39,34 @@ constexpr const char* kPlanted[] = {"winmm", "msimg32", "opengl32", "glu32"};
 std::string Snapshot()
 {
     return BrinefoldFolder(FOLDERID_LocalAppData) + "\\Brinefold.bmp";
+}
+
+// The user's settings, which the show reads.
+std::string UserSettings()
+{
+    return BrinefoldFolder(FOLDERID_RoamingAppData) + "\\Brinefold.ini";
+}
+
+// Where the stand-in writes the command line it was started with.
+constexpr char kStandInArgs[] = "C:\\bf-show-e2e\\stand-in-args.txt";
+
+std::wstring ToWide(const std::string& ansi)
+{
+    std::wstring wide(ansi.size(), L'\0');
+    const int size = static_cast<int>(ansi.size());
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), size)));
+    return wide;
+}
+
+// The stand-in's arguments after its own path, as a program reads them.
+std::vector<std::wstring> StandInArguments()
+{
+    const std::wstring line = ToWide(ReadBytes(kStandInArgs).value_or(""));
+    int count = 0;
+    wchar_t** argv = line.empty() ? nullptr : CommandLineToArgvW(line.c_str(), &count);
+    std::vector<std::wstring> arguments(argv ? argv + 1 : nullptr, argv ? argv + count : nullptr);
+    LocalFree(argv);
+    return arguments;
 }
 
 bool Exists(const std::string& path)
@@ -305,11 +335,21 @@ protected:
             ASSERT_TRUE(CopyBuilt(BF_PLANTED_DLL_PATH, planted));
             DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
         }
+        CreateDirectoryA(BrinefoldFolder(FOLDERID_RoamingAppData).c_str(), nullptr);
+    }
+    void SetUp() override
+    {
+        // The defaults, whatever an earlier test left: no music, the mode switched.
+        DeleteFileA(UserSettings().c_str());
+        DeleteFileA(kStandInArgs);
+        SetEnvironmentVariableA("BF_STAND_IN_ARGS", kStandInArgs);
     }
     void TearDown() override
     {
         SetEnvironmentVariableA("BF_STAND_IN", nullptr);
+        SetEnvironmentVariableA("BF_STAND_IN_ARGS", nullptr);
         SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+        DeleteFileA(UserSettings().c_str());
     }
 
     static std::string Launcher(const char* folder)
@@ -444,12 +484,15 @@ TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
     EXPECT_GE(took, 450u) << "ended before the first check";
     EXPECT_LE(took, 1500u) << "ended " << took << " ms after its start";
     EXPECT_FALSE(Exists(Snapshot())) << "the picture outlived the show";
+    // Started with the picture alone: the classic display-mode switch.
+    EXPECT_EQ(StandInArguments(), (std::vector<std::wstring>{ToWide(Snapshot())}));
 }
 
-TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)
+TEST_F(ShowE2E, ARendererStillStartingIsWaitedForAndHearsToKeepTheMode)
 {
     // Its window comes 1.5 s after its start (three checks later) and stays 0.8 s.
     StandInSchedule("1500,800");
+    WriteBytes(UserSettings(), "[Section]\r\nKeepResolution= 1\r\n");
     const DWORD start = GetTickCount();
     TestProcess show(Launcher(kStandIn), "/s");
     EXPECT_FALSE(show.Ended(1800)) << "the show ended while the renderer was starting";
@@ -458,6 +501,7 @@ TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)
     const DWORD took = GetTickCount() - start;
     EXPECT_GE(took, 2300u) << "ended while the renderer's window was there";
     EXPECT_LE(took, 3800u);
+    EXPECT_EQ(StandInArguments(), (std::vector<std::wstring>{ToWide(Snapshot()), L"/keepresolution"}));
 }
 
 // Runs only on the two-monitor test bed (ctest's show_e2e_test_two_monitors).
