@@ -15,7 +15,6 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -50,23 +49,21 @@ std::string UserSettings()
 // Where the stand-in writes the command line it was started with.
 constexpr char kStandInArgs[] = "C:\\bf-show-e2e\\stand-in-args.txt";
 
-std::wstring ToWide(const std::string& ansi)
+// The snapshot's path as the launcher quotes it for the renderer.
+std::string QuotedSnapshot()
 {
-    std::wstring wide(ansi.size(), L'\0');
-    const int size = static_cast<int>(ansi.size());
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), size)));
-    return wide;
+    std::string quoted = "\"";
+    quoted += Snapshot();
+    quoted += '"';
+    return quoted;
 }
 
-// The stand-in's arguments after its own path, as a program reads them.
-std::vector<std::wstring> StandInArguments()
+// The stand-in's command line after its own quoted path.
+std::string StandInArguments()
 {
-    const std::wstring line = ToWide(ReadBytes(kStandInArgs).value_or(""));
-    int count = 0;
-    wchar_t** argv = line.empty() ? nullptr : CommandLineToArgvW(line.c_str(), &count);
-    std::vector<std::wstring> arguments(argv ? argv + 1 : nullptr, argv ? argv + count : nullptr);
-    LocalFree(argv);
-    return arguments;
+    const std::string line = ReadBytes(kStandInArgs).value_or("");
+    const size_t end = line.find("\" ");
+    return end == std::string::npos ? line : line.substr(end + 2);
 }
 
 bool Exists(const std::string& path)
@@ -485,7 +482,7 @@ TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
     EXPECT_LE(took, 1500u) << "ended " << took << " ms after its start";
     EXPECT_FALSE(Exists(Snapshot())) << "the picture outlived the show";
     // Started with the picture alone: the classic display-mode switch.
-    EXPECT_EQ(StandInArguments(), (std::vector<std::wstring>{ToWide(Snapshot())}));
+    EXPECT_EQ(StandInArguments(), QuotedSnapshot());
 }
 
 TEST_F(ShowE2E, ARendererStillStartingIsWaitedForAndHearsToKeepTheMode)
@@ -501,7 +498,7 @@ TEST_F(ShowE2E, ARendererStillStartingIsWaitedForAndHearsToKeepTheMode)
     const DWORD took = GetTickCount() - start;
     EXPECT_GE(took, 2300u) << "ended while the renderer's window was there";
     EXPECT_LE(took, 3800u);
-    EXPECT_EQ(StandInArguments(), (std::vector<std::wstring>{ToWide(Snapshot()), L"/keepresolution"}));
+    EXPECT_EQ(StandInArguments(), QuotedSnapshot() + " /keepresolution");
 }
 
 // Runs only on the two-monitor test bed (ctest's show_e2e_test_two_monitors).
