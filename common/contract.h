@@ -1,7 +1,9 @@
 // What Brinefold.scr and Brinefold.dll must agree on. The two programs meet
-// through two things only: the snapshot file, which the launcher writes and
-// the renderer reads, and the renderer's window, which the launcher finds by
-// its title to learn whether the renderer still runs.
+// through three things only: the snapshot file, which the launcher writes and
+// the renderer reads; the renderer's command line, which names that file and
+// carries the user's choice about the display mode; and the renderer's
+// window, which the launcher finds by its title to learn whether the renderer
+// still runs.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,10 @@ inline constexpr char kRendererWindowTitle[] = "Brinefold_VC";
 // renderer reads when it is given none.
 inline constexpr char kSnapshotFileName[] = "Brinefold.bmp";
 inline constexpr char SnapshotPath[] = "c:\\velkor\\Brinefold.bmp";
+
+// After the snapshot's path: keep the display's mode rather than switch to
+// 1024 x 768 x 32. Compared without regard to case.
+inline constexpr char kKeepResolutionSwitch[] = "/keepresolution";
 
 // The bitmap headers: the file header, then the 40-byte information header
 // the launcher writes, or the 12-byte core header older files have.

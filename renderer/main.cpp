@@ -318,7 +318,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     BindFromSystemFolder({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32), &BF_DELAY_IMPORT(winmm)});
     std::string arguments = Arguments();
-    const bool keepMode = TakeLastSwitch(arguments, "/keepresolution");
+    const bool keepMode = TakeLastSwitch(arguments, kKeepResolutionSwitch);
     const std::string snapshot = PathArgument(arguments);
     if (!snapshot.empty()) {
         floorSnapshotPath = snapshot.c_str();

@@ -105,7 +105,7 @@ int16_t RepeatTrackFromText(std::string_view text)
     return ToInt16(*number).value_or(0);
 }
 
-void SaveDialogSettings(std::string_view repeatText,
+void SaveDialogSettings(std::string_view repeatText, bool keepResolution,
                         const std::function<void(const char* key, const std::string& value)>& put)
 {
     // Each write runs even if an earlier one failed.
@@ -113,4 +113,6 @@ void SaveDialogSettings(std::string_view repeatText,
     Guarded([&] { BgmRepeatTrack = RepeatTrackFromText(repeatText); });
     Guarded([&] { put(kKeyBgmRepeatTrack, NumberText(BgmRepeatTrack)); });
     Guarded([&] { put(kKeyBgmFile, BgmFile); });
+    KeepResolution = keepResolution;
+    Guarded([&] { put(kKeyKeepResolution, NumberText(KeepResolution ? 1 : 0)); });
 }

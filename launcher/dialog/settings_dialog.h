@@ -22,9 +22,11 @@ struct DialogRect {
     friend bool operator==(const DialogRect&, const DialogRect&) = default;
 };
 
-// Client area of the dialog at 100% scaling (7410 x 3690 twips).
+// Client area of the dialog at 100% scaling (7410 x 4050 twips): below the
+// music panel a row for the display-mode check box, then the link and the
+// buttons.
 inline constexpr int kDialogClientWidth = 494;
-inline constexpr int kDialogClientHeight = 246;
+inline constexpr int kDialogClientHeight = 270;
 
 // The music panel Pic_C on the dialog, outer size including its one-pixel border.
 inline constexpr DialogRect kPicC = {12, 16, 469, 165};
@@ -41,10 +43,12 @@ inline constexpr DialogRect kRepeatLabel = {156, 56, 66, 13};
 inline constexpr DialogRect kCmdFile = {112, 92, 41, 21};
 inline constexpr DialogRect kLblFname = {44, 116, 409, 33};
 
-// On the dialog.
-inline constexpr DialogRect kLblUrl = {12, 208, 219, 13};
-inline constexpr DialogRect kCmdSet = {316, 200, 81, 25};
-inline constexpr DialogRect kCmdCan = {400, 200, 81, 25};
+// On the dialog. The check box is a little wider than its box and text, so
+// that a larger fallback face still fits.
+inline constexpr DialogRect kChkKeepResolution = {12, 192, 160, 17};
+inline constexpr DialogRect kLblUrl = {12, 232, 219, 13};
+inline constexpr DialogRect kCmdSet = {316, 224, 81, 25};
+inline constexpr DialogRect kCmdCan = {400, 224, 81, 25};
 
 // The panel strip Pic_Mbl kept with the dialog, at its own size.
 inline constexpr int kStripWidth = 556;
@@ -64,6 +68,7 @@ enum DialogControlId : int {
     kIdLblUrl = 160,
     kIdCmdSet = 170,
     kIdCmdCan = 171,
+    kIdChkKeepResolution = 180,
 };
 
 // The maker's web page, the text of lbl_URL.
@@ -137,8 +142,9 @@ std::vector<std::string> RepeatListEntries();
 // is 0 -- "no single track", the same as an empty list.
 int16_t RepeatTrackFromText(std::string_view text);
 
-// Saving (Cmd_Set): BgmRepeatTrack from the repeat text, then the three keys
-// in the order kind, repeat track, file, the numbers in the settings file's
-// number form (" 2"). put writes one key of the settings file.
-void SaveDialogSettings(std::string_view repeatText,
+// Saving (Cmd_Set): BgmRepeatTrack from the repeat text and KeepResolution
+// from the check box, then the four keys in the order kind, repeat track,
+// file, display mode, the numbers in the settings file's number form (" 2",
+// " 1" for a kept mode). put writes one key of the settings file.
+void SaveDialogSettings(std::string_view repeatText, bool keepResolution,
                         const std::function<void(const char* key, const std::string& value)>& put);

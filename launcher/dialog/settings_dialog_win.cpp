@@ -1,7 +1,8 @@
 // The settings dialog Brinefold_P on Win32: one top-level window with the
 // gradient background, the music panel Pic_C (panel_win.h), the labels and
-// radio marks (label_win.h), the repeat drop-down (a real combo box) and the
-// three Command buttons.
+// radio marks (label_win.h), the repeat drop-down (a real combo box), the
+// display-mode check box (a real check box over the gradient) and the three
+// Command buttons.
 //
 // Pixel measures come from settings_dialog.h at 100% and are scaled to
 // the window's DPI; fonts and pictures follow. The stored pictures (the
@@ -30,6 +31,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -126,14 +128,16 @@ struct DialogForm {
     HWND repeatLabel = nullptr;
     HWND lbl_Fname = nullptr;
     HWND lbl_URL = nullptr;
+    HWND Chk_KeepResolution = nullptr;
     Command Cmd_File, Cmd_Set, Cmd_Can;
     HWND lastFocus = nullptr;
 
     // Stored pictures and GDI objects, for the current DPI. (Pic_C keeps its
     // own picture.)
-    OwnedBitmap background;  // the gradient, the client area's size
-    OwnedBitmap Img_Ra[2];   // the unselected and selected marks
-    OwnedBitmap Pic_Mbl;     // the strip
+    OwnedBitmap background;      // the gradient, the client area's size
+    OwnedBrush backgroundBrush;  // the same picture, for the check box to fill with
+    OwnedBitmap Img_Ra[2];       // the unselected and selected marks
+    OwnedBitmap Pic_Mbl;         // the strip
     OwnedFont font;
     OwnedFont linkFont;
     OwnedBrush white;
@@ -199,7 +203,9 @@ void Form_Resize(DialogForm& f)
     if (!picture)
         return;
     f.background = std::move(picture);
-    InvalidateRect(f.hwnd, nullptr, FALSE);
+    f.backgroundBrush.reset(CreatePatternBrush(f.background.get()));
+    // The children show the background behind them too.
+    RedrawWindow(f.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 // Pic_C's picture: its back colour, the strip tiled over it, then Shape3,
@@ -271,7 +277,8 @@ void MoveComboBox(const DialogForm& f)
 void LayOut(DialogForm& f)
 {
     Move(f.Pic_C, Scaled(f, kPicC));
-    HWND texts[] = {f.titleLabel, f.lbl_BGM[0], f.lbl_BGM[1], f.lbl_BGM[2], f.repeatLabel, f.lbl_Fname};
+    HWND texts[] = {f.titleLabel,  f.lbl_BGM[0], f.lbl_BGM[1],        f.lbl_BGM[2],
+                    f.repeatLabel, f.lbl_Fname,  f.Chk_KeepResolution};
     for (HWND label : texts)
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(f.font.get()), FALSE);
     SendMessageW(f.lbl_URL, WM_SETFONT, reinterpret_cast<WPARAM>(f.linkFont.get()), FALSE);
@@ -282,6 +289,7 @@ void LayOut(DialogForm& f)
     }
     MoveSizedToText(f, f.repeatLabel, kRepeatLabel);
     Move(f.lbl_Fname, Scaled(f, kLblFname));
+    Move(f.Chk_KeepResolution, Scaled(f, kChkKeepResolution));
     MoveSizedToText(f, f.lbl_URL, kLblUrl);
     MoveComboBox(f);
     Move(f.Cmd_File.window(), Scaled(f, kCmdFile));
@@ -299,6 +307,13 @@ void ShowMarks(DialogForm& f, int selected)
         SetLabelPicture(f.Img_BGM[selected], f.Img_Ra[1].get());
 }
 
+// The controls the user works with, in the focus order.
+constexpr int kFocusOrderLength = 5;
+std::array<HWND, kFocusOrderLength> FocusOrder(const DialogForm& f)
+{
+    return {f.BGM_Repeat, f.Cmd_File.window(), f.Chk_KeepResolution, f.Cmd_Set.window(), f.Cmd_Can.window()};
+}
+
 // A disabled control keeps no focus: it moves on to the next control of the
 // focus order that can take it. Disabling the control that had the focus
 // (hadFocus: it, or a part of it such as the drop-down's text field) has
@@ -307,8 +322,8 @@ void KeepFocusUsable(DialogForm& f, HWND hadFocus)
 {
     if (!hadFocus)
         return;
-    const HWND order[] = {f.BGM_Repeat, f.Cmd_File.window(), f.Cmd_Set.window(), f.Cmd_Can.window()};
-    constexpr int n = 4;
+    const std::array<HWND, kFocusOrderLength> order = FocusOrder(f);
+    constexpr int n = kFocusOrderLength;
     for (int i = 0; i < n; ++i) {
         if (!order[i] || (order[i] != hadFocus && !IsChild(order[i], hadFocus)))
             continue;
@@ -401,7 +416,8 @@ void Cmd_Set_Click(HWND, void* context)
         const std::string file = UserSettingsFile(true);
         std::string repeatText;
         Guarded([&] { repeatText = ToUtf8(WindowTextOf(f.BGM_Repeat)); });
-        SaveDialogSettings(repeatText, [&](const char* key, const std::string& value) {
+        const bool keepResolution = SendMessageW(f.Chk_KeepResolution, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        SaveDialogSettings(repeatText, keepResolution, [&](const char* key, const std::string& value) {
             // An empty name would make the profile calls write into win.ini.
             if (!file.empty())
                 PutIni(kSettingsSection, key, value, file);
@@ -426,7 +442,8 @@ void lbl_URL_Click(DialogForm& f)
 }
 
 // The controls, created before the load handler runs (as a form loads
-// them), in the focus order BGM_Repeat, Cmd_File, Cmd_Set, Cmd_Can.
+// them), in the focus order BGM_Repeat, Cmd_File, Chk_KeepResolution,
+// Cmd_Set, Cmd_Can.
 void CreateControls(DialogForm& f)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -461,6 +478,10 @@ void CreateControls(DialogForm& f)
     framed.border = true;
     framed.wrap = true;
     f.lbl_Fname = CreateLabel(panel, kIdLblFname, L"", framed);
+
+    f.Chk_KeepResolution = CreateWindowExW(
+        0, L"BUTTON", L"解像度を変更しない", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, f.hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdChkKeepResolution)), instance, nullptr);
 
     LabelLook link;
     link.colour = kWhite;
@@ -499,6 +520,8 @@ void Form_Load(DialogForm& f)
     });
     // The chosen file.
     Guarded([&] { SetWindowTextW(f.lbl_Fname, FromAnsi(BgmFile).c_str()); });
+    // The display mode.
+    SendMessageW(f.Chk_KeepResolution, BM_SETCHECK, KeepResolution ? BST_CHECKED : BST_UNCHECKED, 0);
     // The zoom from the pointer (the screen's corner when it cannot be read).
     Guarded([&] {
         POINT at;
@@ -515,7 +538,7 @@ void Form_Load(DialogForm& f)
 // The first control of the focus order that can take the focus.
 HWND FirstFocus(const DialogForm& f)
 {
-    for (HWND candidate : {f.BGM_Repeat, f.Cmd_File.window(), f.Cmd_Set.window(), f.Cmd_Can.window()})
+    for (HWND candidate : FocusOrder(f))
         if (candidate && IsWindowEnabled(candidate))
             return candidate;
     return nullptr;
@@ -568,8 +591,19 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC: {
-        // BGM_Repeat: white, also while disabled (its text then greyed).
         HDC dc = reinterpret_cast<HDC>(wParam);
+        if (reinterpret_cast<HWND>(lParam) == f.Chk_KeepResolution && f.backgroundBrush) {
+            // Black text over the gradient: the brush is the background
+            // picture, laid so that its pixels fall where they are drawn.
+            RECT at;
+            GetWindowRect(f.Chk_KeepResolution, &at);
+            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&at), 1);
+            SetBrushOrgEx(dc, -at.left, -at.top, nullptr);
+            SetTextColor(dc, RGB(0, 0, 0));
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(f.backgroundBrush.get());
+        }
+        // BGM_Repeat: white, also while disabled (its text then greyed).
         const bool enabled = IsWindowEnabled(f.BGM_Repeat);
         SetTextColor(dc, enabled ? GetSysColor(COLOR_WINDOWTEXT) : GetSysColor(COLOR_GRAYTEXT));
         SetBkColor(dc, kWhite);

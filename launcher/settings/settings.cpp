@@ -7,6 +7,7 @@ MusicKind BgmKind = MusicKind::None;
 int16_t BgmRepeatTrack = 0;
 std::string BgmFile;
 std::string BgmFolder;
+bool KeepResolution = false;
 
 std::string SettingsFilePath(const std::string& launcherFolder)
 {
@@ -40,4 +41,8 @@ void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey
             BgmKind = MusicKind::None;
     });
     Guarded([&] { BgmFolder = BgmFile.empty() ? launcherFolder : FolderOf(BgmFile); });
+    // Missing, empty or not a number: off, whatever it was before.
+    int16_t keep = 0;
+    Guarded([&] { ReadSettingNumber(readKey(kKeyKeepResolution), keep); });
+    KeepResolution = keep != 0;
 }

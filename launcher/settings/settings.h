@@ -1,6 +1,5 @@
 // The settings file "Brinefold.ini" and the loading of the in-memory settings
-// (BgmKind, BgmRepeatTrack, BgmFile, BgmFolder, declared in
-// launcher/runtime/paths.h).
+// (BgmKind, BgmRepeatTrack, BgmFile, BgmFolder, KeepResolution).
 //
 // Each user has a file of their own, %APPDATA%\Brinefold\Brinefold.ini, which
 // the settings dialog writes. A "Brinefold.ini" beside the launcher is the
@@ -32,6 +31,9 @@ extern MusicKind BgmKind;
 extern int16_t BgmRepeatTrack;  // CD track to repeat, 0 for the whole disc
 extern std::string BgmFile;     // full path of the music file, or empty
 extern std::string BgmFolder;   // where the file chooser opens; never stored
+// The show keeps the display's mode instead of switching it to 1024 x 768;
+// off unless the file holds a non-zero number.
+extern bool KeepResolution;
 
 inline constexpr char kSettingsSection[] = "Section";
 inline constexpr char kSettingsFileName[] = "Brinefold.ini";
@@ -39,6 +41,7 @@ inline constexpr char kSettingsFileName[] = "Brinefold.ini";
 inline constexpr char kKeyBgmKind[] = "BGM\x8B\xE6\x95\xAA";             // "BGM区分"
 inline constexpr char kKeyBgmRepeatTrack[] = "BGM\xD8\xCB\xDF\xB0\xC4";  // "BGMﾘﾋﾟｰﾄ"
 inline constexpr char kKeyBgmFile[] = "BGM\xCC\xA7\xB2\xD9";             // "BGMﾌｧｲﾙ"
+inline constexpr char kKeyKeepResolution[] = "KeepResolution";           // plain ASCII
 
 // The settings file beside a launcher in this folder (the machine's default).
 std::string SettingsFilePath(const std::string& launcherFolder);
@@ -54,7 +57,7 @@ void ReadSettingNumber(const std::string& text, int16_t& value);
 
 // LoadSettings with its platform calls passed in: readKey returns the value of
 // one key of "Section" in the settings file (empty when missing), fileExists
-// is FileExists. Each of the four steps runs even if an earlier one failed.
+// is FileExists. Each step runs even if an earlier one failed.
 void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey,
                       const std::function<bool(const std::string& path)>& fileExists,
                       const std::string& launcherFolder);

@@ -1,8 +1,21 @@
 #include "launcher/show/show.h"
 
+#include <string_view>
+
+#include "common/contract.h"
 #include "launcher/music/bgm.h"
 #include "launcher/runtime/runtime.h"
 #include "launcher/settings/settings.h"
+
+std::wstring RendererArguments(const std::wstring& picture, bool keepResolution)
+{
+    std::wstring arguments = L"\"" + picture + L"\"";
+    if (keepResolution) {
+        const std::string_view keep = kKeepResolutionSwitch;
+        arguments += L" " + std::wstring(keep.begin(), keep.end());
+    }
+    return arguments;
+}
 
 std::string MusicFileType(const std::string& file)
 {

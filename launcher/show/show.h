@@ -1,5 +1,5 @@
-// The show form's portable half: what its handlers decide (which music, which
-// timer runs, what is stopped at the end). The Win32 half
+// The show form's portable half: what its handlers decide (the renderer's
+// arguments, which music, which timer runs, what is stopped at the end). The Win32 half
 // (launcher/show/show_win.cpp) owns the window, the timers, the screen copy
 // and the snapshot file (its bytes: common/snapshot_file.h); after each
 // handler it makes the real timers follow ShowTimers.
@@ -24,6 +24,10 @@ struct ShowTimers {
     bool timer2 = false;  // CD check
     bool timer3 = true;   // renderer-window watch
 };
+
+// The renderer's arguments: the picture's path in quotes, then, when the user
+// chose to keep the display's mode, the switch that says so.
+std::wstring RendererArguments(const std::wstring& picture, bool keepResolution);
 
 // The last three characters of the music file, upper-cased ("a.Mp3" ->
 // "MP3"); fewer characters give what there is. A double-byte character

@@ -4,7 +4,8 @@
 //
 // Does: the screen copy into Pic_1, the snapshot file in the user's own
 // folder (private, and deleted when the show ends), starting the renderer with
-// its path, the renderer-window watch, the music timers, the end of the show.
+// the picture's path and the display-mode choice, the renderer-window watch,
+// the music timers, the end of the show.
 // Does not: decide about music (launcher/show/show.h does), watch the
 // mouse or the keyboard (ending the show is the renderer's business), or ever
 // close or signal the renderer.
@@ -24,6 +25,7 @@
 #include "launcher/runtime/runtime.h"
 #include "launcher/runtime/toolkit_win.h"
 #include "launcher/runtime/user_folder_win.h"
+#include "launcher/settings/settings.h"
 #include "launcher/show/show.h"
 #include "launcher/ui/text_win.h"
 
@@ -224,7 +226,8 @@ void Form_Load()
         form.rendererStartTime = GetTickCount64();
         // Without a place for the picture there is nothing to show.
         if (!form.SnapshotFile.empty())
-            form.rendererProcess = StartProgram(form.RendererPath, L"\"" + form.SnapshotFile + L"\"", SW_SHOWNORMAL);
+            form.rendererProcess =
+                StartProgram(form.RendererPath, RendererArguments(form.SnapshotFile, KeepResolution), SW_SHOWNORMAL);
     });
     StartShowMusic(form.timers);
     ApplyTimers();

@@ -33,20 +33,24 @@ void Pause(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// A settings file as the profile calls write it, the keys as Shift-JIS bytes.
-std::string Ini(const std::string& kind, const std::string& repeat, const std::string& file)
+// A settings file as the profile calls write it, the music keys as Shift-JIS
+// bytes; the display-mode key only when keep is given.
+std::string Ini(const std::string& kind, const std::string& repeat, const std::string& file,
+                const std::string& keep = "")
 {
     return std::string("[Section]\r\n") + kKeyBgmKind + "=" + kind + "\r\n" + kKeyBgmRepeatTrack + "=" + repeat +
-           "\r\n" + kKeyBgmFile + "=" + file + "\r\n";
+           "\r\n" + kKeyBgmFile + "=" + file + "\r\n" +
+           (keep.empty() ? "" : std::string(kKeyKeepResolution) + "=" + keep + "\r\n");
 }
 
 // The file after the set button wrote the numbers in their form " 2".
 // HACK: Wine's profile writer drops the blank that leads a value (" 2" is
 // stored as "2"); Windows keeps it. Both read back as the same number.
-std::string Saved(const std::string& kind, const std::string& repeat, const std::string& file)
+std::string Saved(const std::string& kind, const std::string& repeat, const std::string& file,
+                  const std::string& keep = " 0")
 {
     auto unblank = [](const std::string& number) { return number[0] == ' ' ? number.substr(1) : number; };
-    return Ini(unblank(kind), unblank(repeat), file);
+    return Ini(unblank(kind), unblank(repeat), file, unblank(keep));
 }
 
 // What an edit field shows (GetWindowText does not ask another process).
@@ -224,7 +228,7 @@ TEST_F(SettingsDialogE2E, OpensAtItsPlaceWithItsControlsAndColours)
     Dialog d(launcher);
     ASSERT_NE(d.window, nullptr) << "no window titled <Brinefold>";
 
-    // Client 494 x 246, centred across, a third of the free height above;
+    // Client 494 x 270, centred across, a third of the free height above;
     // fixed size, a close box, no minimise or maximise box.
     RECT client, outer;
     GetClientRect(d.window, &client);
@@ -246,11 +250,13 @@ TEST_F(SettingsDialogE2E, OpensAtItsPlaceWithItsControlsAndColours)
     EXPECT_EQ(TextOf(d.Part(kIdRepeatLabel)), L"曲目をﾘﾋﾟｰﾄ");
     EXPECT_EQ(TextOf(d.Part(kIdLblUrl)), L"https://brinefold.example.org/");
     EXPECT_EQ(TextOf(d.Part(kIdLblFname)), L"");
+    EXPECT_EQ(TextOf(d.Part(kIdChkKeepResolution)), L"解像度を変更しない");
 
     // Places: the buttons on the dialog, the drop-down's closed field and
     // the file button inside the panel's border.
     EXPECT_EQ(d.Place(d.Part(kIdCmdSet)), kCmdSet);
     EXPECT_EQ(d.Place(d.Part(kIdCmdCan)), kCmdCan);
+    EXPECT_EQ(d.Place(d.Part(kIdChkKeepResolution)), kChkKeepResolution);
     EXPECT_EQ(d.Place(d.panel), kPicC);
     const int inX = kPicC.x + kPicCBorder, inY = kPicC.y + kPicCBorder;
     EXPECT_EQ(d.Place(d.repeat()), (DialogRect{inX + kBgmRepeat.x, inY + kBgmRepeat.y, 41, 20}));
@@ -266,27 +272,33 @@ TEST_F(SettingsDialogE2E, OpensAtItsPlaceWithItsControlsAndColours)
     EXPECT_EQ(ShownText(d.repeat()), L"");
 
     // Kind 0: the drop-down and the file button disabled, so the focus
-    // order runs set, cancel, set.
+    // order runs check box, set, cancel, check box. No key in the file: the
+    // display mode is switched.
     EXPECT_FALSE(IsWindowEnabled(d.repeat()));
     EXPECT_FALSE(IsWindowEnabled(d.file()));
+    HWND keep = d.Part(kIdChkKeepResolution);
+    EXPECT_EQ(GetNextDlgTabItem(d.window, keep, FALSE), d.Part(kIdCmdSet));
     EXPECT_EQ(GetNextDlgTabItem(d.window, d.Part(kIdCmdSet), FALSE), d.Part(kIdCmdCan));
-    EXPECT_EQ(GetNextDlgTabItem(d.window, d.Part(kIdCmdCan), FALSE), d.Part(kIdCmdSet));
+    EXPECT_EQ(GetNextDlgTabItem(d.window, d.Part(kIdCmdCan), FALSE), keep);
+    EXPECT_EQ(SendMessageW(keep, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
-    // The picture: the gradient's lines down the left margin, the panel
-    // light grey, black option texts, the white link, only the "なし" mark
-    // filled blue.
+    // The picture: the gradient's lines down the left margin and behind the
+    // check box, the panel light grey, black option and check box texts, the
+    // white link, only the "なし" mark filled blue.
     Screenshot shot(d.window);
-    for (int y : {0, 7, 60, 123, 190, 240, 245}) {
-        const Rgb c = shot.At(d.Screen(4, y)), want = GradientColour(y, kDialogClientHeight);
+    const int keepRight = kChkKeepResolution.x + kChkKeepResolution.width - 2;
+    for (POINT at :
+         {POINT{4, 0}, {4, 7}, {4, 60}, {4, 135}, {4, 190}, {keepRight, 196}, {keepRight, 204}, {4, 264}, {4, 269}}) {
+        const Rgb c = shot.At(d.Screen(at.x, at.y)), want = GradientColour(at.y, kDialogClientHeight);
         EXPECT_TRUE(std::abs(c.red - want.red) <= 2 && std::abs(c.green - want.green) <= 2 &&
                     std::abs(c.blue - want.blue) <= 2)
-            << "line " << y << ": " << int(c.red) << "," << int(c.green) << "," << int(c.blue);
+            << at.x << "," << at.y << ": " << int(c.red) << "," << int(c.green) << "," << int(c.blue);
     }
     const Rgb panel = shot.At(d.Screen(kPicC.x + 300, kPicC.y + 150));
     EXPECT_GT(panel.red, 180);
     EXPECT_NEAR(panel.red, panel.blue, 12);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_GT(shot.Count(d.option(i), [](Rgb c) { return c.red + c.green + c.blue < 150; }), 15) << i;
+    for (HWND text : {d.option(0), d.option(1), d.option(2), keep})
+        EXPECT_GT(shot.Count(text, [](Rgb c) { return c.red + c.green + c.blue < 150; }), 15) << GetDlgCtrlID(text);
     EXPECT_GT(shot.Count(d.Part(kIdLblUrl), [](Rgb c) { return c.red > 240 && c.green > 240 && c.blue > 240; }), 60);
     EXPECT_GT(shot.Count(d.mark(0), IsBlueMark), 20);
     EXPECT_EQ(shot.Count(d.mark(1), IsBlueMark) + shot.Count(d.mark(2), IsBlueMark), 0);
@@ -311,7 +323,7 @@ TEST_F(SettingsDialogE2E, OpensAtItsPlaceWithItsControlsAndColours)
     EXPECT_EQ(ReadBytes(kIni), before);
 }
 
-TEST_F(SettingsDialogE2E, ChoosingTheCdByItsLabelAndSavingWritesKindOneAndTrackZero)
+TEST_F(SettingsDialogE2E, ChoosingTheCdByItsLabelAndKeepingTheModeSavesThemAfterTheOtherKeys)
 {
     WriteBytes(kIni, Ini(" 0", " 0", ""));
     // The machine's default would choose a file: the user's own file wins.
@@ -327,9 +339,13 @@ TEST_F(SettingsDialogE2E, ChoosingTheCdByItsLabelAndSavingWritesKindOneAndTrackZ
     Screenshot shot(d.window);
     EXPECT_GT(shot.Count(d.mark(1), IsBlueMark), 20);
     EXPECT_EQ(shot.Count(d.mark(0), IsBlueMark), 0);
+    HWND keep = d.Part(kIdChkKeepResolution);
+    d.Press(kIdChkKeepResolution);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(keep, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000));
     d.Press(kIdCmdSet);
     ASSERT_TRUE(launcher.Ended(5000)) << "the set button did not close the dialog";
-    EXPECT_EQ(ReadBytes(kIni), Saved(" 1", " 0", ""));
+    // The music keys as before, byte for byte, then the new one.
+    EXPECT_EQ(ReadBytes(kIni), Saved(" 1", " 0", "", " 1"));
     EXPECT_EQ(ReadBytes(kMachineIni), machine) << "the file beside the program was written";
     DeleteFileA(kMachineIni);
 }
@@ -358,7 +374,7 @@ TEST_F(SettingsDialogE2E, ATypedTrackIsSavedWhateverTheKindAndANonNumberAsZero)
         GUITHREADINFO gui = {};
         gui.cbSize = sizeof gui;
         ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(d.window, nullptr), &gui));
-        EXPECT_EQ(gui.hwndFocus, d.Part(kIdCmdSet));
+        EXPECT_EQ(gui.hwndFocus, d.Part(kIdChkKeepResolution));
         d.Press(kIdCmdSet);
         ASSERT_TRUE(launcher.Ended(5000));
         EXPECT_EQ(ReadBytes(kIni), Saved(" 0", c.saved, ""));
@@ -367,7 +383,7 @@ TEST_F(SettingsDialogE2E, ATypedTrackIsSavedWhateverTheKindAndANonNumberAsZero)
 
 TEST_F(SettingsDialogE2E, AHandEditedKindSelectsNothingAndCancelWritesNothing)
 {
-    const std::string before = Ini(" 5", " 3", "");
+    const std::string before = Ini(" 5", " 3", "", " 1");
     WriteBytes(kIni, before);
     Launcher launcher("/c");
     Dialog d(launcher);
@@ -375,6 +391,7 @@ TEST_F(SettingsDialogE2E, AHandEditedKindSelectsNothingAndCancelWritesNothing)
     EXPECT_FALSE(IsWindowEnabled(d.repeat()));
     EXPECT_FALSE(IsWindowEnabled(d.file()));
     EXPECT_EQ(ShownText(d.repeat()), L"3");
+    EXPECT_EQ(SendMessageW(d.Part(kIdChkKeepResolution), BM_GETCHECK, 0, 0), BST_CHECKED);
     Screenshot shot(d.window);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(shot.Count(d.mark(i), IsBlueMark), 0) << i;
@@ -468,7 +485,7 @@ TEST_F(SettingsDialogE2E, OnADisplayAt150PercentEverythingIsOneAndAHalfTimesAsLa
     RECT client;
     GetClientRect(d.window, &client);
     EXPECT_EQ(client.right, 741);
-    EXPECT_EQ(client.bottom, 369);
+    EXPECT_EQ(client.bottom, 405);
     EXPECT_EQ(d.Place(d.Part(kIdCmdSet)), ScaleToDpi(kCmdSet, 144));
     // The texts grow too: a label sized to its text is about half as wide again.
     const DialogRect option = d.Place(d.option(1));

@@ -2,9 +2,10 @@
 // Windows starts it, with the real renderer or a stand-in whose window comes
 // and goes on a schedule (show_stand_in.cpp). Checked from outside: the
 // snapshot file (against a known picture on the screen, its security, its
-// lifetime), the windows by title, the processes' ends, the launcher's
-// pointer count, that no DLL planted beside the programs is loaded; on two
-// monitors, the screen of the other one.
+// lifetime), the renderer's command line (the stand-in records it), the
+// windows by title, the processes' ends, the launcher's pointer count, that
+// no DLL planted beside the programs is loaded; on two monitors, the screen
+// of the other one.
 //
 // The pointer count belongs to the launcher's thread input; no other process
 // can ask for it, and it is gone with the launcher. So the test reads it by
@@ -37,6 +38,32 @@ constexpr const char* kPlanted[] = {"winmm", "msimg32", "opengl32", "glu32"};
 std::string Snapshot()
 {
     return BrinefoldFolder(FOLDERID_LocalAppData) + "\\Brinefold.bmp";
+}
+
+// The user's settings, which the show reads.
+std::string UserSettings()
+{
+    return BrinefoldFolder(FOLDERID_RoamingAppData) + "\\Brinefold.ini";
+}
+
+// Where the stand-in writes the command line it was started with.
+constexpr char kStandInArgs[] = "C:\\bf-show-e2e\\stand-in-args.txt";
+
+// The snapshot's path as the launcher quotes it for the renderer.
+std::string QuotedSnapshot()
+{
+    std::string quoted = "\"";
+    quoted += Snapshot();
+    quoted += '"';
+    return quoted;
+}
+
+// The stand-in's command line after its own quoted path.
+std::string StandInArguments()
+{
+    const std::string line = ReadBytes(kStandInArgs).value_or("");
+    const size_t end = line.find("\" ");
+    return end == std::string::npos ? line : line.substr(end + 2);
 }
 
 bool Exists(const std::string& path)
@@ -305,11 +332,21 @@ protected:
             ASSERT_TRUE(CopyBuilt(BF_PLANTED_DLL_PATH, planted));
             DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
         }
+        CreateDirectoryA(BrinefoldFolder(FOLDERID_RoamingAppData).c_str(), nullptr);
+    }
+    void SetUp() override
+    {
+        // The defaults, whatever an earlier test left: no music, the mode switched.
+        DeleteFileA(UserSettings().c_str());
+        DeleteFileA(kStandInArgs);
+        SetEnvironmentVariableA("BF_STAND_IN_ARGS", kStandInArgs);
     }
     void TearDown() override
     {
         SetEnvironmentVariableA("BF_STAND_IN", nullptr);
+        SetEnvironmentVariableA("BF_STAND_IN_ARGS", nullptr);
         SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+        DeleteFileA(UserSettings().c_str());
     }
 
     static std::string Launcher(const char* folder)
@@ -444,12 +481,15 @@ TEST_F(ShowE2E, ARendererThatNeverOpensItsWindowEndsTheShowAtTheFirstCheck)
     EXPECT_GE(took, 450u) << "ended before the first check";
     EXPECT_LE(took, 1500u) << "ended " << took << " ms after its start";
     EXPECT_FALSE(Exists(Snapshot())) << "the picture outlived the show";
+    // Started with the picture alone: the classic display-mode switch.
+    EXPECT_EQ(StandInArguments(), QuotedSnapshot());
 }
 
-TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)
+TEST_F(ShowE2E, ARendererStillStartingIsWaitedForAndHearsToKeepTheMode)
 {
     // Its window comes 1.5 s after its start (three checks later) and stays 0.8 s.
     StandInSchedule("1500,800");
+    WriteBytes(UserSettings(), "[Section]\r\nKeepResolution= 1\r\n");
     const DWORD start = GetTickCount();
     TestProcess show(Launcher(kStandIn), "/s");
     EXPECT_FALSE(show.Ended(1800)) << "the show ended while the renderer was starting";
@@ -458,6 +498,7 @@ TEST_F(ShowE2E, ARendererStillStartingIsWaitedFor)
     const DWORD took = GetTickCount() - start;
     EXPECT_GE(took, 2300u) << "ended while the renderer's window was there";
     EXPECT_LE(took, 3800u);
+    EXPECT_EQ(StandInArguments(), QuotedSnapshot() + " /keepresolution");
 }
 
 // Runs only on the two-monitor test bed (ctest's show_e2e_test_two_monitors).

@@ -5,12 +5,23 @@
 // BF_STAND_IN (inherited from the launcher) = "<delay ms>,<window ms>": waits
 // <delay> ms, then keeps a hidden window titled "Brinefold_VC" for <window>
 // ms (none when 0), then exits. Unset: exits at once without a window.
+// BF_STAND_IN_ARGS = a file: first writes the command line it was started
+// with there, for the test to read.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    char argsFile[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("BF_STAND_IN_ARGS", argsFile, sizeof argsFile) > 0) {
+        if (std::FILE* out = std::fopen(argsFile, "wb")) {
+            const char* line = GetCommandLineA();
+            std::fwrite(line, 1, std::strlen(line), out);
+            std::fclose(out);
+        }
+    }
     char schedule[64] = {};
     unsigned delay = 0;
     unsigned keep = 0;

@@ -35,6 +35,7 @@ protected:
         BgmRepeatTrack = 0;
         BgmFile.clear();
         BgmFolder.clear();
+        KeepResolution = false;
     }
     FakeDisk disk;
 };
@@ -90,16 +91,20 @@ TEST(ReadSettingNumber, FloorOfTheNumberOrTheOldValue)
     }
 }
 
-TEST_F(LoadSettingsTest, ReadsTheThreeKeysInOrder)
+TEST_F(LoadSettingsTest, ReadsTheKeysInOrder)
 {
-    disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmRepeatTrack, " 5"}, {kKeyBgmFile, "D:\\Music\\rain.mp3"}};
+    disk.keys = {{kKeyBgmKind, " 2"},
+                 {kKeyBgmRepeatTrack, " 5"},
+                 {kKeyBgmFile, "D:\\Music\\rain.mp3"},
+                 {kKeyKeepResolution, " 1"}};
     disk.files = {"D:\\Music\\rain.mp3"};
     disk.Load();
     EXPECT_EQ(BgmKind, MusicKind::File);
     EXPECT_EQ(BgmRepeatTrack, 5);
     EXPECT_EQ(BgmFile, "D:\\Music\\rain.mp3");
     EXPECT_EQ(BgmFolder, "D:\\Music");
-    EXPECT_EQ(disk.asked, (std::vector<std::string>{kKeyBgmKind, kKeyBgmRepeatTrack, kKeyBgmFile}));
+    EXPECT_TRUE(KeepResolution);
+    EXPECT_EQ(disk.asked, (std::vector<std::string>{kKeyBgmKind, kKeyBgmRepeatTrack, kKeyBgmFile, kKeyKeepResolution}));
 }
 
 TEST_F(LoadSettingsTest, NoFileGivesDefaultsAndTheLauncherFolder)
@@ -141,6 +146,7 @@ TEST_F(LoadSettingsTest, OtherKindsKeepTheirValueWithoutAFile)
 TEST_F(LoadSettingsTest, ABadNumberKeepsTheValueAndTheRestStillLoads)
 {
     BgmKind = MusicKind::Cd;
+    KeepResolution = true;  // a bad value is off, not the value before
     disk.keys = {{kKeyBgmKind, "none"}, {kKeyBgmRepeatTrack, "99999"}, {kKeyBgmFile, "E:\\a.wav"}};
     disk.files = {"E:\\a.wav"};
     disk.Load();
@@ -148,4 +154,12 @@ TEST_F(LoadSettingsTest, ABadNumberKeepsTheValueAndTheRestStillLoads)
     EXPECT_EQ(BgmRepeatTrack, 0);
     EXPECT_EQ(BgmFile, "E:\\a.wav");
     EXPECT_EQ(BgmFolder, "E:");
+    EXPECT_FALSE(KeepResolution);  // missing
+
+    for (const char* off : {"", " 0", "yes", "0.5", "99999"}) {
+        KeepResolution = true;
+        disk.keys = {{kKeyKeepResolution, off}};
+        disk.Load();
+        EXPECT_FALSE(KeepResolution) << '"' << off << '"';
+    }
 }

@@ -17,16 +17,17 @@ TEST(DialogGradient, RunsDarkBlueLightBlueGreyDarkBlueOverTheDialogsHeight)
 {
     const double h = kDialogClientHeight;
     EXPECT_EQ(GradientColour(0, h), (Rgb{0, 0, 30}));
-    EXPECT_EQ(GradientColour(123, h), (Rgb{220, 220, 250}));
-    EXPECT_EQ(GradientColour(246, h), (Rgb{0, 0, 30}));  // sin(3.142) is just above 0
-    // Rounded to the nearest, not cut: 2.81 -> 3, 152.57 -> 153, 210.59 -> 211.
+    EXPECT_EQ(GradientColour(135, h), (Rgb{220, 220, 250}));
+    EXPECT_EQ(GradientColour(270, h), (Rgb{0, 0, 30}));  // sin(3.142) is just above 0
+    // Rounded to the nearest, not cut: 2.56 -> 3, 98.75 -> 99, 210.77 -> 211.
     EXPECT_EQ(GradientLevel(1, h), 3);
-    EXPECT_EQ(GradientLevel(60, h), 153);
-    EXPECT_EQ(GradientLevel(100, h), 211);
-    EXPECT_EQ(GradientLevel(208, h), 103);  // behind the link label
-    // At 150% (246 x 1.5 = 369 lines) the same picture, stretched: the middle
+    EXPECT_EQ(GradientLevel(40, h), 99);
+    EXPECT_EQ(GradientLevel(110, h), 211);
+    EXPECT_EQ(GradientLevel(200, h), 160);  // behind the check box's text: dark enough for black
+    EXPECT_EQ(GradientLevel(232, h), 94);   // behind the link label: light enough for white
+    // At 150% (270 x 1.5 = 405 lines) the same picture, stretched: the middle
     // line is the lightest.
-    EXPECT_EQ(GradientLevel(184, 369), 220);
+    EXPECT_EQ(GradientLevel(202, 405), 220);
     // Lines 0 to H inclusive, H rounded half to even.
     EXPECT_EQ(GradientLastLine(246), 246);
     EXPECT_EQ(GradientLastLine(246.5), 246);
@@ -76,13 +77,13 @@ TEST(DialogLayout, ScalesByEdgesSoThatControlsKeepTheirProportions)
     for (const DialogRect& r : {kPicC, kLblFname, kCmdSet, kCmdCan, kBgmRepeat, kImgBgm[1], kLblUrl})
         EXPECT_EQ(ScaleToDpi(r, 96), r);
     EXPECT_EQ(ScaleToDpi(kPicC, 144), (DialogRect{18, 24, 704, 248}));
-    EXPECT_EQ(ScaleToDpi(kCmdSet, 192), (DialogRect{632, 400, 162, 50}));
+    EXPECT_EQ(ScaleToDpi(kCmdSet, 192), (DialogRect{632, 448, 162, 50}));
     EXPECT_EQ(ScaleToDpi(kDialogClientWidth, 120), 618);  // 617.5 rounds up
-    // At 125% the set button's edges 316, 397 (x), 200, 225 (y) become 395,
-    // 496.25, 250, 281.25, and the cancel button's left edge 400 becomes 500:
+    // At 125% the set button's edges 316, 397 (x), 224, 249 (y) become 395,
+    // 496.25, 280, 311.25, and the cancel button's left edge 400 becomes 500:
     // their 3-pixel gap is 4 pixels now.
-    EXPECT_EQ(ScaleToDpi(kCmdSet, 120), (DialogRect{395, 250, 101, 31}));
-    EXPECT_EQ(ScaleToDpi(kCmdCan, 120), (DialogRect{500, 250, 101, 31}));
+    EXPECT_EQ(ScaleToDpi(kCmdSet, 120), (DialogRect{395, 280, 101, 31}));
+    EXPECT_EQ(ScaleToDpi(kCmdCan, 120), (DialogRect{500, 280, 101, 31}));
     // By edges, not by size: 2..4 at 125% is 2.5..5 -> 3..5, 2 wide (its own
     // 2.5 would make it 3).
     EXPECT_EQ(ScaleToDpi(DialogRect{2, 2, 2, 2}, 120), (DialogRect{3, 3, 2, 2}));
@@ -141,21 +142,27 @@ TEST(DialogSave, WritesKindRepeatAndFileInThatOrderAndForm)
     BgmRepeatTrack = 4;
     BgmFile = "C:\\music\\song.mp3";
     SavedKeys saved;
-    SaveDialogSettings("7", saved.Put());
+    SaveDialogSettings("7", true, saved.Put());
     using W = std::pair<std::string, std::string>;
-    EXPECT_EQ(saved.writes,
-              (std::vector<W>{{kKeyBgmKind, " 2"}, {kKeyBgmRepeatTrack, " 7"}, {kKeyBgmFile, "C:\\music\\song.mp3"}}));
+    EXPECT_EQ(saved.writes, (std::vector<W>{{kKeyBgmKind, " 2"},
+                                            {kKeyBgmRepeatTrack, " 7"},
+                                            {kKeyBgmFile, "C:\\music\\song.mp3"},
+                                            {kKeyKeepResolution, " 1"}}));
     EXPECT_EQ(BgmRepeatTrack, 7);
+    EXPECT_TRUE(KeepResolution);
 
     // A non-number, a kind from a hand-edited file, a negative track.
     BgmKind = static_cast<MusicKind>(5);
     BgmFile.clear();
     SavedKeys other;
-    SaveDialogSettings("abc", other.Put());
-    EXPECT_EQ(other.writes, (std::vector<W>{{kKeyBgmKind, " 5"}, {kKeyBgmRepeatTrack, " 0"}, {kKeyBgmFile, ""}}));
+    SaveDialogSettings("abc", false, other.Put());
+    EXPECT_EQ(other.writes,
+              (std::vector<W>{
+                  {kKeyBgmKind, " 5"}, {kKeyBgmRepeatTrack, " 0"}, {kKeyBgmFile, ""}, {kKeyKeepResolution, " 0"}}));
     EXPECT_EQ(BgmRepeatTrack, 0);
+    EXPECT_FALSE(KeepResolution);
     SavedKeys negative;
-    SaveDialogSettings("-2", negative.Put());
+    SaveDialogSettings("-2", false, negative.Put());
     EXPECT_EQ(negative.writes[1].second, "-2");
 }
 
@@ -164,12 +171,12 @@ TEST(DialogSave, AFailingWriteDoesNotStopTheOthers)
     BgmKind = MusicKind::Cd;
     BgmFile = "C:\\a.wav";
     std::vector<std::string> written;
-    SaveDialogSettings("3", [&](const char* key, const std::string&) {
+    SaveDialogSettings("3", false, [&](const char* key, const std::string&) {
         if (std::string(key) == kKeyBgmKind)
             throw std::runtime_error("disk full");
         written.push_back(key);
     });
-    EXPECT_EQ(written, (std::vector<std::string>{kKeyBgmRepeatTrack, kKeyBgmFile}));
+    EXPECT_EQ(written, (std::vector<std::string>{kKeyBgmRepeatTrack, kKeyBgmFile, kKeyKeepResolution}));
     EXPECT_EQ(BgmRepeatTrack, 3);
 }
 

@@ -1,6 +1,7 @@
-// The show form's decisions (music by kind and file type, the music timers,
-// what the end stops) against a recording multimedia fake, and the snapshot
-// file's bytes read back by the renderer's own bitmap decoder.
+// The show form's decisions (the renderer's arguments, music by kind and file
+// type, the music timers, what the end stops) against a recording multimedia
+// fake, and the snapshot file's bytes read back by the renderer's own bitmap
+// decoder.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -66,6 +67,13 @@ protected:
 using Calls = std::vector<std::string>;
 
 const std::string kLoop = "11";  // SND_ASYNC | SND_NODEFAULT | SND_LOOP
+
+TEST(RendererArguments, ThePictureQuotedThenTheSwitchWhenChosen)
+{
+    const std::wstring picture = L"C:\\Users\\Ann Lee\\AppData\\Local\\Brinefold\\Brinefold.bmp";
+    EXPECT_EQ(RendererArguments(picture, false), L"\"" + picture + L"\"");
+    EXPECT_EQ(RendererArguments(picture, true), L"\"" + picture + L"\" /keepresolution");
+}
 
 TEST(MusicFileType, LastThreeCharactersUpperCased)
 {

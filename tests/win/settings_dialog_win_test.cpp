@@ -90,7 +90,7 @@ TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAndTheL
 
     ASSERT_TRUE(seen.found) << "no dialog";
     EXPECT_EQ(seen.client.cx, 988);
-    EXPECT_EQ(seen.client.cy, 492);
+    EXPECT_EQ(seen.client.cy, 540);
     EXPECT_EQ(seen.set, ScaleToDpi(kCmdSet, 192));
     EXPECT_EQ(seen.panel, ScaleToDpi(kPicC, 192));
     EXPECT_EQ(seen.repeat, ScaleToDpi(kBgmRepeat, 192));  // the closed field at its scaled height
