@@ -19,6 +19,7 @@
 #include "common/command_line.h"
 #include "common/contract.h"
 #include "common/system_libraries_win.h"
+#include "common/utf8_win.h"
 #include "renderer/monitor_covers_win.h"
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
@@ -230,15 +231,7 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
 // The snapshot path given on the command line, in UTF-8; empty without one.
 std::string SnapshotArgument()
 {
-    const wchar_t* line = GetCommandLineW();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) {
-        return std::string();
-    }
-    std::string utf8(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8.data(), n, nullptr, nullptr);
-    utf8.pop_back();  // the terminating zero
-    return PathArgument(ArgumentsOf(utf8));
+    return PathArgument(ArgumentsOf(Utf8FromWide(GetCommandLineW())));
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)

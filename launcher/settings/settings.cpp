@@ -39,5 +39,5 @@ void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey
         if (BgmFile.empty() && BgmKind == MusicKind::File)
             BgmKind = MusicKind::None;
     });
-    Guarded([&] { BgmFolder = BgmFile.empty() ? launcherFolder : FolderOf(BgmFile); });
+    BgmFolder = BgmFile.empty() ? launcherFolder : FolderOf(BgmFile);
 }
