@@ -254,10 +254,12 @@ double Share(const RECT& area, Look look)
 
 // The process of a renderer the launcher started, ended with this object if
 // it still runs: the launcher never ends it, and a renderer left over by a
-// failed check would keep the screen from the next test.
+// failed check would keep the screen from the next test. Asked to close
+// first, so that it puts the display mode back.
 struct RendererProcess {
+    HWND window = nullptr;
     HANDLE handle = nullptr;
-    explicit RendererProcess(HWND window)
+    explicit RendererProcess(HWND rendererWindow) : window(rendererWindow)
     {
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
@@ -267,6 +269,9 @@ struct RendererProcess {
     {
         if (!handle)
             return;
+        if (IsWindow(window))
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        WaitUntil([&] { return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0; }, 5000);
         TerminateProcess(handle, 99);
         WaitForSingleObject(handle, 5000);
         CloseHandle(handle);
