@@ -24,6 +24,7 @@
 #include "common/command_line.h"
 #include "common/contract.h"
 #include "common/system_libraries_win.h"
+#include "common/utf8_win.h"
 #include "renderer/monitor_covers_win.h"
 #include "renderer/pacing.h"
 #include "renderer/scene.h"
@@ -260,15 +261,7 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
 // The command line's arguments in UTF-8.
 std::string Arguments()
 {
-    const wchar_t* line = GetCommandLineW();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) {
-        return std::string();
-    }
-    std::string utf8(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8.data(), n, nullptr, nullptr);
-    utf8.pop_back();  // the terminating zero
-    return ArgumentsOf(utf8);
+    return ArgumentsOf(Utf8FromWide(GetCommandLineW()));
 }
 
 // Seconds on the performance counter, a monotonic clock.

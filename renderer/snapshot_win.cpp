@@ -6,32 +6,23 @@
 
 #include <string>
 
+#include "common/utf8_win.h"
 #include "renderer/snapshot_decode.h"
 
 namespace {
 
-std::wstring Wide(const char* utf8)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), n);
-    wide.pop_back();  // the terminating zero
-    return wide;
-}
-
 // Owned by whatever has the keyboard focus (none during start-up).
 void ShowDibMessage(const char* text)
 {
-    MessageBoxW(GetFocus(), Wide(text).c_str(), Wide(kDibCaption).c_str(), MB_OK);
+    MessageBoxW(GetFocus(), WideFromUtf8(text).c_str(), WideFromUtf8(kDibCaption).c_str(), MB_OK);
 }
 
 // Opened for reading, others may go on reading and writing: the way the
 // C library's fopen(path, "r") opens a file.
 HANDLE OpenForReading(const char* path, DWORD share)
 {
-    return CreateFileW(Wide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 }  // namespace

@@ -301,11 +301,22 @@ bool ColourFromText(std::string_view text, Colour16& out)
     return true;
 }
 
+namespace {
+
+Colour16 ColourOf(std::string_view text)
+{
+    Colour16 colour{};
+    ColourFromText(text, colour);
+    return colour;
+}
+
+}  // namespace
+
 FaceGradient MakeFaceGradient(int32_t width, int32_t height, int16_t hoverGradient)
 {
-    Colour16 blueGrey{}, white{};
-    ColourFromText(kGradientBlueGreyText, blueGrey);
-    ColourFromText(kGradientWhiteText, white);
+    // The colour texts are fixed: read once, not at every face drawn.
+    static const Colour16 blueGrey = ColourOf(kGradientBlueGreyText);
+    static const Colour16 white = ColourOf(kGradientWhiteText);
     const Colour16& top = hoverGradient != kFalse ? blueGrey : white;
     const Colour16& bottom = hoverGradient != kFalse ? white : blueGrey;
     FaceGradient g{};

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/utf8_win.h"
 #include "launcher/resources/resource_ids.h"
 #include "launcher/runtime/runtime.h"
+#include "launcher/ui/dpi_win.h"
 #include "launcher/ui/gdi_win.h"
 #include "launcher/ui/gothic_face_win.h"
 #include "launcher/ui/paint_win.h"
@@ -32,8 +34,10 @@ struct CommandWindow {
     CommandCore core;
     PropertyBag layout;
     FontSpec ambient;
+    UINT dpi = 96;  // the caption's scale: the host's
     OwnedFont font;
     FontSpec fontMadeFor;
+    UINT fontDpi = 0;
     bool timerSet = false;
     bool sized = false;
     bool painted = false;
@@ -56,16 +60,6 @@ CommandWindow* InstanceOf(HWND hwnd)
     return DataOf(hwnd);
 }
 
-std::wstring Widen(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
-
 // ---------------------------------------------------------------- pictures
 
 // The six skins, loaded once from the program's resources and kept for the
@@ -84,30 +78,21 @@ HBITMAP Skin(CommandSkin skin)
     return skins[static_cast<int>(skin)];
 }
 
-// The caption font. The stored layouts name "ＭＳ Ｐゴシック"; where that face
-// is missing, another installed Gothic face stands in for it, and for any
-// other missing face asked for in the Japanese character set.
-HFONT MakeFont(const FontSpec& spec)
+// The caption font for the button's DPI. The stored layouts name
+// "ＭＳ Ｐゴシック"; where that face is missing, another installed Gothic face
+// stands in for it, and for any other missing face asked for in the Japanese
+// character set.
+HFONT MakeFont(const FontSpec& spec, UINT dpi)
 {
-    std::wstring wanted = Widen(spec.name);
-    std::wstring face = wanted;
-    if (!FaceInstalled(wanted) && (IsGothicFace(wanted) || spec.charset == SHIFTJIS_CHARSET) &&
-        !InstalledGothicFace().empty())
-        face = InstalledGothicFace();
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(std::lround(spec.size * dpi / 72.0));
-    lf.lfWeight = spec.weight;
-    lf.lfItalic = spec.italic;
-    lf.lfUnderline = spec.underline;
-    lf.lfStrikeOut = spec.strikethrough;
-    lf.lfCharSet = static_cast<BYTE>(spec.charset);
-    lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    face.copy(lf.lfFaceName, std::min<size_t>(face.size(), LF_FACESIZE - 1));
-    return CreateFontIndirectW(&lf);
+    FontLook look;
+    look.face = WideFromUtf8(spec.name);
+    look.points = spec.size;
+    look.weight = spec.weight;
+    look.italic = spec.italic;
+    look.underline = spec.underline;
+    look.strikeout = spec.strikethrough;
+    look.charset = static_cast<BYTE>(spec.charset);
+    return MakeFont(look, dpi);
 }
 
 COLORREF CaptionColour(int32_t colour)
@@ -149,7 +134,7 @@ void PaintFace(HDC dc, int w, int h, const CommandCore& core)
 
 void PaintCaption(HDC dc, int w, int h, const CommandWindow& cw)
 {
-    std::wstring text = Widen(cw.core.caption);
+    std::wstring text = WideFromUtf8(cw.core.caption);
     HGDIOBJ oldFont = SelectObject(dc, cw.font ? cw.font.get() : GetStockObject(DEFAULT_GUI_FONT));
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
     RECT measure{0, 0, w, 0};
@@ -211,11 +196,12 @@ void Apply(CommandWindow& cw)
         if (enabled && (cw.core.ButtonState == 3 || cw.core.ButtonState == 4) && GetFocus() != cw.hwnd)
             cw.core.UserControl_LostFocus();
     }
-    if (!cw.font || !(cw.fontMadeFor == cw.core.font)) {
-        HFONT made = MakeFont(cw.core.font);
+    if (!cw.font || !(cw.fontMadeFor == cw.core.font) || cw.fontDpi != cw.dpi) {
+        HFONT made = MakeFont(cw.core.font, cw.dpi);
         if (made) {
             cw.font.reset(made);
             cw.fontMadeFor = cw.core.font;
+            cw.fontDpi = cw.dpi;
         }
     }
     Look now{cw.core.faceDrawings,   cw.core.caption, cw.core.captionColour,
@@ -379,6 +365,7 @@ Command Command::Create(HWND parent, int id, int x, int y, int width, int height
     cw->layout = layout;
     cw->ambient = ambientFont;
     cw->core.host = &cw->layout;
+    cw->dpi = DpiOf(parent);
     // Loading: the stored properties, ending with a refresh.
     cw->core.ReadProperties(cw->layout, cw->ambient);
     HWND hwnd = CreateWindowExW(0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y,
@@ -400,6 +387,14 @@ Command Command::Create(HWND parent, int id, int x, int y, int width, int height
 Command::operator bool() const
 {
     return InstanceOf(window_) != nullptr;
+}
+
+void Command::Dpi(UINT dpi) const
+{
+    if (CommandWindow* cw = InstanceOf(window_)) {
+        cw->dpi = dpi;
+        Apply(*cw);
+    }
 }
 
 void Command::OnClick(CommandClickHandler handler, void* context) const

@@ -46,6 +46,9 @@ public:
     }
     explicit operator bool() const;
 
+    // The DPI the caption is drawn for: the host's at creation; a host moved
+    // to a monitor of another scale gives the new one.
+    void Dpi(UINT dpi) const;
     // Click: the callback to run, or null for WM_COMMAND (BN_CLICKED) to the parent.
     void OnClick(CommandClickHandler handler, void* context = nullptr) const;
     void Initialize() const;

@@ -110,7 +110,7 @@ void SaveDialogSettings(std::string_view repeatText, bool keepResolution,
 {
     // Each write runs even if an earlier one failed.
     Guarded([&] { put(kKeyBgmKind, NumberText(static_cast<int16_t>(BgmKind))); });
-    Guarded([&] { BgmRepeatTrack = RepeatTrackFromText(repeatText); });
+    BgmRepeatTrack = RepeatTrackFromText(repeatText);
     Guarded([&] { put(kKeyBgmRepeatTrack, NumberText(BgmRepeatTrack)); });
     Guarded([&] { put(kKeyBgmFile, BgmFile); });
     KeepResolution = keepResolution;

@@ -11,6 +11,7 @@
 
 #include "launcher/dialog/settings_dialog_win.h"
 
+#include "common/utf8_win.h"
 #include "launcher/controls/command_win.h"
 #include "launcher/dialog/label_win.h"
 #include "launcher/dialog/panel_win.h"
@@ -42,42 +43,6 @@ constexpr wchar_t kDialogClassName[] = L"Brinefold_P";
 constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-// ---------------------------------------------------------------- fonts
-
-// The layout names "ＭＳ Ｐゴシック"; where it is missing, another proportional
-// Gothic face keeps the Japanese texts readable.
-const wchar_t* GothicFace()
-{
-    const std::wstring& installed = InstalledGothicFace();
-    return installed.empty() ? L"ＭＳ Ｐゴシック"  // let the font mapper choose by the character set
-                             : installed.c_str();
-}
-
-constexpr double kFontPoints = 9.75;
-
-HFONT MakeFont(UINT dpi, bool underline)
-{
-    LOGFONTW lf = {};
-    lf.lfHeight = -static_cast<LONG>(std::lround(kFontPoints * dpi / 72.0));
-    lf.lfWeight = FW_NORMAL;
-    lf.lfUnderline = underline;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    lstrcpynW(lf.lfFaceName, GothicFace(), LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
-}
-
-// The buttons' caption font, as their stored "Font" holds it. The button
-// sizes its font for the system DPI; at another DPI the points are adjusted
-// so that the caption comes out at this window's scale.
-FontSpec ButtonFont(UINT dpi)
-{
-    FontSpec font = CommandDesignFont();
-    font.size = kFontPoints * dpi / SystemDpi();
-    return font;
-}
 
 // ---------------------------------------------------------------- pictures
 
@@ -228,8 +193,10 @@ Looks LoadLooks(DialogForm& f)
                  std::move(f.linkFont),
                  std::move(f.Pic_Mbl),
                  {std::move(f.Img_Ra[0]), std::move(f.Img_Ra[1])}};
-    f.font.reset(MakeFont(f.dpi, false));
-    f.linkFont.reset(MakeFont(f.dpi, true));
+    FontLook link;
+    link.underline = true;
+    f.font.reset(MakeFont(FontLook{}, f.dpi));
+    f.linkFont.reset(MakeFont(link, f.dpi));
     f.Pic_Mbl = LoadPictureAt(IDB_PANEL_STRIP, f.dpi);
     f.Img_Ra[0] = LoadPictureAt(IDB_RADIO_UNSELECTED, f.dpi);
     f.Img_Ra[1] = LoadPictureAt(IDB_RADIO_SELECTED, f.dpi);
@@ -348,7 +315,7 @@ void ChooseMusic(DialogForm& f, MusicKind kind)
     const HWND hadFocus = GetFocus();
     ShowMarks(f, controls.selectedMark);
     EnableWindow(f.BGM_Repeat, controls.repeatEnabled);
-    Guarded([&] { f.Cmd_File.Enabled(controls.fileEnabled); });
+    f.Cmd_File.Enabled(controls.fileEnabled);
     KeepFocusUsable(f, hadFocus);
 }
 
@@ -385,7 +352,7 @@ void Cmd_File_Click(HWND, void* context)
         if (!chosen)
             return;
         BgmFile = *chosen;
-        Guarded([&] { SetWindowTextW(f.lbl_Fname, FromAnsi(BgmFile).c_str()); });
+        SetWindowTextW(f.lbl_Fname, FromAnsi(BgmFile).c_str());
         BgmFolder = FolderOf(BgmFile);
     });
 }
@@ -414,8 +381,7 @@ void Cmd_Set_Click(HWND, void* context)
     DialogForm& f = *static_cast<DialogForm*>(context);
     Guarded([&] {
         const std::string file = UserSettingsFile(true);
-        std::string repeatText;
-        Guarded([&] { repeatText = ToUtf8(WindowTextOf(f.BGM_Repeat)); });
+        const std::string repeatText = Utf8FromWide(WindowTextOf(f.BGM_Repeat));
         const bool keepResolution = SendMessageW(f.Chk_KeepResolution, BM_GETCHECK, 0, 0) == BST_CHECKED;
         SaveDialogSettings(repeatText, keepResolution, [&](const char* key, const std::string& value) {
             // An empty name would make the profile calls write into win.ini.
@@ -433,12 +399,10 @@ void Cmd_Can_Click(HWND, void* context)
 
 void lbl_URL_Click(DialogForm& f)
 {
-    Guarded([&] {
-        const std::string address = ToUtf8(WindowTextOf(f.lbl_URL));                  // an address is ASCII
-        HCURSOR previous = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
-        ShellExecuteA(f.hwnd, "open", address.c_str(), "", "", SW_SHOWNORMAL);
-        SetCursor(previous);
-    });
+    const std::string address = Utf8FromWide(WindowTextOf(f.lbl_URL));            // an address is ASCII
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+    ShellExecuteA(f.hwnd, "open", address.c_str(), "", "", SW_SHOWNORMAL);
+    SetCursor(previous);
 }
 
 // The controls, created before the load handler runs (as a form loads
@@ -464,7 +428,7 @@ void CreateControls(DialogForm& f)
         0, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBgmRepeat)), instance, nullptr);
     f.repeatLabel = CreateLabel(panel, kIdRepeatLabel, L"曲目をﾘﾋﾟｰﾄ", black);
 
-    const FontSpec ambient = ButtonFont(f.dpi);
+    const FontSpec ambient = CommandDesignFont();
     auto button = [&](HWND parent, int id, const char* caption, CommandClickHandler click) {
         PropertyBag layout;
         layout.WriteProperty("Caption", std::string(caption), std::string("Command"));
@@ -501,25 +465,23 @@ void Form_Load(DialogForm& f)
                                               outer.right - outer.left, outer.bottom - outer.top);
     SetWindowPos(f.hwnd, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // Hover tracking of the three buttons.
-    Guarded([&] { f.Cmd_Set.Initialize(); });
-    Guarded([&] { f.Cmd_Can.Initialize(); });
-    Guarded([&] { f.Cmd_File.Initialize(); });
+    f.Cmd_Set.Initialize();
+    f.Cmd_Can.Initialize();
+    f.Cmd_File.Initialize();
     // The panel's strip.
-    Guarded([&] { TilePanel(f); });
+    TilePanel(f);
     // The radio group and the enabled states of its two controls.
     EnableWindow(f.BGM_Repeat, FALSE);
     const MusicControls controls = MusicControlsFor(BgmKind);
     ShowMarks(f, controls.selectedMark);
     EnableWindow(f.BGM_Repeat, controls.repeatEnabled);
-    Guarded([&] { f.Cmd_File.Enabled(controls.fileEnabled); });
+    f.Cmd_File.Enabled(controls.fileEnabled);
     // The repeat text, then the list.
-    Guarded([&] {
-        SetWindowTextW(f.BGM_Repeat, FromAnsi(FormatOptionalDigits(BgmRepeatTrack)).c_str());
-        for (const std::string& entry : RepeatListEntries())
-            SendMessageW(f.BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsi(entry).c_str()));
-    });
+    SetWindowTextW(f.BGM_Repeat, FromAnsi(FormatOptionalDigits(BgmRepeatTrack)).c_str());
+    for (const std::string& entry : RepeatListEntries())
+        SendMessageW(f.BGM_Repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsi(entry).c_str()));
     // The chosen file.
-    Guarded([&] { SetWindowTextW(f.lbl_Fname, FromAnsi(BgmFile).c_str()); });
+    SetWindowTextW(f.lbl_Fname, FromAnsi(BgmFile).c_str());
     // The display mode.
     SendMessageW(f.Chk_KeepResolution, BM_SETCHECK, KeepResolution ? BST_CHECKED : BST_UNCHECKED, 0);
     // The zoom from the pointer (the screen's corner when it cannot be read).
@@ -552,9 +514,8 @@ void Form_DpiChanged(DialogForm& f, UINT dpi, const RECT& suggested)
         const Looks old = LoadLooks(f);
         SetWindowPos(f.hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                      suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        const FontSpec buttonFont = ButtonFont(f.dpi);
         for (const Command& button : {f.Cmd_File, f.Cmd_Set, f.Cmd_Can})
-            button.Font(buttonFont);
+            button.Dpi(f.dpi);
         LayOut(f);
         TilePanel(f);
         ShowMarks(f, MusicControlsFor(BgmKind).selectedMark);
@@ -621,9 +582,7 @@ LRESULT HandleMessage(DialogForm& f, UINT message, WPARAM wParam, LPARAM lParam)
                 SetFocus(focus);
         }
         return 0;
-    case WM_DPICHANGED:
-        Guarded([&] { Form_DpiChanged(f, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); });
-        return 0;
+    case WM_DPICHANGED: Form_DpiChanged(f, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_CLOSE:
         Unload(f);  // the close box: as cancel
         return 0;
@@ -700,12 +659,12 @@ void ShowSettingsDialog()
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(f.icon));
 
     f.dpi = DpiOf(hwnd);
-    Guarded([&] { LoadLooks(f); });  // nothing to replace yet
+    LoadLooks(f);  // nothing to replace yet
     const SIZE outer = OuterSizeForDpi(Scaled(f, kDialogClientWidth), Scaled(f, kDialogClientHeight), kDialogStyle,
                                        kDialogExStyle, f.dpi);
     SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Guarded([&] { CreateControls(f); });
-    Guarded([&] { LayOut(f); });
+    CreateControls(f);
+    LayOut(f);
     f.sized = true;
 
     Form_Load(f);

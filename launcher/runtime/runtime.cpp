@@ -61,9 +61,7 @@ std::vector<std::string_view> AnsiCharacters(std::string_view text)
     return chars;
 }
 
-RuntimeError::RuntimeError(Code code) : std::runtime_error(code == Overflow ? "Overflow" : "Type mismatch"), code_(code)
-{
-}
+RuntimeError::RuntimeError(Code code) : std::runtime_error(code == Overflow ? "Overflow" : "Type mismatch") {}
 
 std::string NumberText(int64_t value)
 {
@@ -283,11 +281,6 @@ std::optional<int16_t> ToInt16(double value)
     return RoundToInt<int16_t>(value);
 }
 
-std::optional<int32_t> ToInt32(double value)
-{
-    return RoundToInt<int32_t>(value);
-}
-
 int16_t CInt(double value)
 {
     if (auto v = ToInt16(value))
@@ -297,7 +290,7 @@ int16_t CInt(double value)
 
 int32_t CLng(double value)
 {
-    if (auto v = ToInt32(value))
+    if (auto v = RoundToInt<int32_t>(value))
         return *v;
     throw RuntimeError(RuntimeError::Overflow);
 }

@@ -4,12 +4,15 @@
 // loop, ending, starting programs) lives in launcher/runtime/toolkit_win.h.
 //
 // Continue on error, as realised here: a conversion that the launcher's rules
-// call an error throws RuntimeError; a step that may throw (a conversion, a
-// platform callback, an allocation) is wrapped in Guarded(), which swallows
-// the exception, after a one-line trace of where and why, so that the next
-// step still runs. Nothing therefore escapes into a window procedure. A step
-// that cannot throw (plain platform calls) is not wrapped. The non-throwing
-// forms (std::optional) are there for callers that prefer to test.
+// call an error throws RuntimeError; a step that may throw (such a conversion,
+// or a call into code handed in from outside: a platform seam, a click
+// handler, a settings reader or writer) is wrapped in Guarded(), which
+// swallows the exception, after a one-line trace of where and why, so that
+// the next step still runs. A window procedure whose handlers allocate or
+// call out, and a handler entered from outside one, has one guard at its
+// entry, so nothing escapes into the system (running out of memory
+// included). Steps that cannot throw are not wrapped. The non-throwing forms (std::optional) are there for callers that
+// prefer to test.
 #pragma once
 
 #include <cmath>
@@ -28,18 +31,12 @@ inline constexpr int kTwipsPerPixel = 15;
 // Result of the last platform call that stores one; read right after that call.
 extern int32_t LastResult;
 
-// A failing runtime step: code 6 is an overflow, 13 a text that is not a number.
+// A failing runtime step: an overflow, or a text that is not a number; what()
+// says which.
 class RuntimeError : public std::runtime_error {
 public:
     enum Code { Overflow = 6, TypeMismatch = 13 };
     explicit RuntimeError(Code code);
-    Code code() const noexcept
-    {
-        return code_;
-    }
-
-private:
-    Code code_;
 };
 
 // Where swallowed failures are reported, one line each. Nothing is reported
@@ -141,9 +138,8 @@ std::optional<T> RoundToInt(double value)
     return static_cast<T>(rounded);
 }
 
-// The same for 16/32-bit integers.
+// The same for 16-bit integers.
 std::optional<int16_t> ToInt16(double value);
-std::optional<int32_t> ToInt32(double value);
 
 // The same, throwing RuntimeError(Overflow).
 int16_t CInt(double value);

@@ -26,11 +26,6 @@ void FormUnloaded(HWND form)
         PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
-int LoadedFormCount()
-{
-    return static_cast<int>(loadedForms.size());
-}
-
 void RunMessageLoop()
 {
     MSG msg;

@@ -26,7 +26,6 @@ inline constexpr wchar_t kAppTitle[] = L"Brinefold";
 
 void FormLoaded(HWND form);
 void FormUnloaded(HWND form);
-int LoadedFormCount();
 
 // Dispatches messages until no form is loaded (or WM_QUIT arrives).
 void RunMessageLoop();

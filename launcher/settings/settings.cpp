@@ -40,7 +40,7 @@ void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey
         if (BgmFile.empty() && BgmKind == MusicKind::File)
             BgmKind = MusicKind::None;
     });
-    Guarded([&] { BgmFolder = BgmFile.empty() ? launcherFolder : FolderOf(BgmFile); });
+    BgmFolder = BgmFile.empty() ? launcherFolder : FolderOf(BgmFile);
     // Missing, empty or not a number: off, whatever it was before.
     int16_t keep = 0;
     Guarded([&] { ReadSettingNumber(readKey(kKeyKeepResolution), keep); });

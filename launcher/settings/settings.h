@@ -72,6 +72,13 @@ std::string GetIni(const std::string& section, const std::string& key, const std
 // 128 characters. The result goes to LastResult; failures are silent.
 void PutIni(const std::string& section, const std::string& key, const std::string& value, const std::string& file);
 
+// What PutIni hands its four texts to: WritePrivateProfileStringA, or a
+// stand-in that records them (Wine's profile writer drops a value's leading
+// blank, which Windows keeps, so the file cannot show the number form).
+// Returns the writer it replaces.
+using ProfileWriter = int (*)(const char* section, const char* key, const char* value, const char* file);
+ProfileWriter UseProfileWriter(ProfileWriter writer);
+
 // The user's own settings file in the ANSI form the profile calls take (by
 // its folder's short name where the long one does not fit that form); the
 // folder is made first when `create` is set. Empty when there is no such

@@ -29,12 +29,22 @@ std::string Field128(const std::string& text)
     return text.substr(0, chars[128].data() - text.data());
 }
 
+ProfileWriter profileWriter = [](const char* section, const char* key, const char* value, const char* file) {
+    return static_cast<int>(WritePrivateProfileStringA(section, key, value, file));
+};
+
 }  // namespace
+
+ProfileWriter UseProfileWriter(ProfileWriter writer)
+{
+    const ProfileWriter previous = profileWriter;
+    profileWriter = writer;
+    return previous;
+}
 
 void PutIni(const std::string& section, const std::string& key, const std::string& value, const std::string& file)
 {
-    LastResult =
-        WritePrivateProfileStringA(Field128(section).c_str(), Field128(key).c_str(), value.c_str(), file.c_str());
+    LastResult = profileWriter(Field128(section).c_str(), Field128(key).c_str(), value.c_str(), file.c_str());
 }
 
 std::string UserSettingsFile(bool create)

@@ -38,8 +38,7 @@ void StartShowMusic(ShowTimers& timers)
         Guarded([] { CdOpen(); });
         timers.timer2 = true;  // the first check, 200 ms on, starts the disc
     } else if (BgmKind == MusicKind::File) {
-        std::string type;
-        Guarded([&] { type = MusicFileType(BgmFile); });
+        const std::string type = MusicFileType(BgmFile);
         if (type == "WAV")
             Guarded([] { WavPlay(); });
         if (type == "MP3") {
@@ -51,7 +50,7 @@ void StartShowMusic(ShowTimers& timers)
 
 void CdCheck(ShowTimers& timers)
 {
-    Guarded([] { CdPoll(); });
+    CdPoll();  // guards itself: a failing check ends the checks
     timers.timer2 = CdPollActive;
 }
 
@@ -68,8 +67,7 @@ void StopShowMusic(ShowTimers& timers)
         Guarded([] { CdStop(); });
     }
     if (BgmKind == MusicKind::File) {
-        std::string type;
-        Guarded([&] { type = MusicFileType(BgmFile); });
+        const std::string type = MusicFileType(BgmFile);
         if (type == "WAV")
             Guarded([] { WavStop(); });
         if (type == "MP3") {

@@ -215,20 +215,15 @@ void Form_Load()
     if (screen)
         ReleaseDC(desktop, screen);
 
-    Guarded([] {
-        const std::wstring folder = UserFolder(FOLDERID_LocalAppData, true);
-        if (!folder.empty())
-            form.SnapshotFile = folder + L"\\" + FromAnsi(kSnapshotFileName);
-    });
-    Guarded([] { SavePicture(form.Pic_1, form.SnapshotFile); });
-    Guarded([] { form.RendererPath = RendererProgramPath(); });
-    Guarded([] {
-        form.rendererStartTime = GetTickCount64();
-        // Without a place for the picture there is nothing to show.
-        if (!form.SnapshotFile.empty())
-            form.rendererProcess =
-                StartProgram(form.RendererPath, RendererArguments(form.SnapshotFile, KeepResolution), SW_SHOWNORMAL);
-    });
+    const std::wstring folder = UserFolder(FOLDERID_LocalAppData, true);
+    if (!folder.empty())
+        form.SnapshotFile = folder + L"\\" + FromAnsi(kSnapshotFileName);
+    SavePicture(form.Pic_1, form.SnapshotFile);
+    form.RendererPath = RendererProgramPath();
+    form.rendererStartTime = GetTickCount64();
+    // Without a place for the picture there is nothing to show.
+    if (!form.SnapshotFile.empty())
+        form.rendererProcess = StartProgram(form.RendererPath, RendererArguments(form.SnapshotFile, KeepResolution), SW_SHOWNORMAL);
     StartShowMusic(form.timers);
     ApplyTimers();
 }

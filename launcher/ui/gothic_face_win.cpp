@@ -1,6 +1,7 @@
 #include "launcher/ui/gothic_face_win.h"
 
-#include <windows.h>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -45,4 +46,23 @@ const std::wstring& InstalledGothicFace()
         return std::wstring();
     }();
     return face;
+}
+
+HFONT MakeFont(const FontLook& look, UINT dpi)
+{
+    std::wstring face = look.face;
+    if (!FaceInstalled(face) && (IsGothicFace(face) || look.charset == SHIFTJIS_CHARSET) &&
+        !InstalledGothicFace().empty())
+        face = InstalledGothicFace();
+    LOGFONTW lf{};
+    lf.lfHeight = -static_cast<LONG>(std::lround(look.points * dpi / 72.0));
+    lf.lfWeight = look.weight;
+    lf.lfItalic = look.italic;
+    lf.lfUnderline = look.underline;
+    lf.lfStrikeOut = look.strikeout;
+    lf.lfCharSet = look.charset;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    face.copy(lf.lfFaceName, std::min<size_t>(face.size(), LF_FACESIZE - 1));
+    return CreateFontIndirectW(&lf);
 }

@@ -12,16 +12,6 @@ std::wstring FromAnsi(const std::string& text)
     return wide;
 }
 
-std::string ToUtf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
-    return narrow;
-}
-
 namespace {
 
 // The text in the ANSI code page, or nothing when a character has no

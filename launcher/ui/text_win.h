@@ -1,12 +1,12 @@
 // Text between the launcher's forms of it: the ANSI code page its settings,
-// paths and MCI strings use, the wide form every window shows, and UTF-8.
+// paths and MCI strings use, and the wide form every window shows (UTF-8 and
+// the wide form: common/utf8_win.h).
 #pragma once
 
 #include <optional>
 #include <string>
 
 std::wstring FromAnsi(const std::string& text);
-std::string ToUtf8(const std::wstring& text);
 
 // An existing file's or folder's path in the ANSI code page, at most `longest`
 // bytes. A path that cannot be written that way goes by its short (8.3) name,

@@ -486,11 +486,44 @@ TEST_F(SettingsDialogE2E, OnADisplayAt150PercentEverythingIsOneAndAHalfTimesAsLa
     GetClientRect(d.window, &client);
     EXPECT_EQ(client.right, 741);
     EXPECT_EQ(client.bottom, 405);
-    EXPECT_EQ(d.Place(d.Part(kIdCmdSet)), ScaleToDpi(kCmdSet, 144));
+    // Every control at its designed edges times 1.5, rounded (worked out by
+    // hand); inside the panel from its inner corner (19, 25). A label sized
+    // to its text has its corner and at least its height fixed.
+    struct Scaled {
+        int id;
+        DialogRect at;  // width 0: sized to its text
+    };
+    const Scaled controls[] = {
+        {kIdPicC, {18, 24, 704, 248}},
+        {kIdTitleLabel, {19 + 30, 25 + 36, 167, 20}},
+        {kIdImgBgm0, {19 + 42, 25 + 114, 20, 20}},
+        {kIdImgBgm0 + 1, {19 + 42, 25 + 84, 20, 20}},
+        {kIdImgBgm0 + 2, {19 + 42, 25 + 144, 20, 20}},
+        {kIdLblBgm0, {19 + 66, 25 + 114, 0, 20}},
+        {kIdLblBgm0 + 1, {19 + 66, 25 + 84, 0, 20}},
+        {kIdLblBgm0 + 2, {19 + 66, 25 + 144, 0, 20}},
+        {kIdBgmRepeat, {19 + 168, 25 + 78, 62, 30}},
+        {kIdRepeatLabel, {19 + 234, 25 + 84, 0, 20}},
+        {kIdCmdFile, {19 + 168, 25 + 138, 62, 32}},
+        {kIdLblFname, {19 + 66, 25 + 174, 614, 50}},
+        {kIdChkKeepResolution, {18, 288, 240, 26}},
+        {kIdLblUrl, {18, 348, 0, 20}},
+        {kIdCmdSet, {474, 336, 122, 38}},
+        {kIdCmdCan, {600, 336, 122, 38}},
+    };
+    for (const Scaled& c : controls) {
+        SCOPED_TRACE(testing::Message() << "control " << c.id);
+        const DialogRect at = d.Place(d.Part(c.id));
+        if (c.at.width == 0) {
+            EXPECT_EQ(at.x, c.at.x);
+            EXPECT_EQ(at.y, c.at.y);
+            EXPECT_GE(at.height, c.at.height);
+        } else {
+            EXPECT_EQ(at, c.at);
+        }
+    }
     // The texts grow too: a label sized to its text is about half as wide again.
-    const DialogRect option = d.Place(d.option(1));
-    EXPECT_GT(option.width, kLblBgm[1].width * 4 / 3);
-    EXPECT_GE(option.height, ScaleToDpi(kLblBgm[1].height, 144));
+    EXPECT_GT(d.Place(d.option(1)).width, kLblBgm[1].width * 4 / 3);
     EXPECT_EQ(TextOf(d.Part(kIdLblFname)), L"C:\\bf-dialog-e2e\\tune.wav");
     d.Press(kIdCmdCan);
     EXPECT_TRUE(launcher.Ended(5000));

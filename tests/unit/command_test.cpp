@@ -225,7 +225,9 @@ TEST(CommandProperties, ChangeNoticesAndFontColour)
     EXPECT_EQ(b.GetFont().weight, 700);
     b.LetFontColour(0x0000FF);
     EXPECT_EQ(b.captionColour, 0x0000FF);
-    b.LetFontColour(static_cast<int32_t>(0x80000012));  // a system colour
+    b.LetFontColour(static_cast<int32_t>(0x8000001E));  // the last system colour
+    EXPECT_EQ(b.captionColour, static_cast<int32_t>(0x8000001E));
+    b.LetFontColour(static_cast<int32_t>(0x80000012));
     EXPECT_EQ(b.captionColour, static_cast<int32_t>(0x80000012));
     b.LetEnabled(kTrue);
     b.LetVisible(kTrue);
@@ -236,6 +238,7 @@ TEST(CommandProperties, ChangeNoticesAndFontColour)
     layout.ClearChanged();
     b.UserControl_MouseMove();
     ExpectFace(Step(b, [&] { b.LetFontColour(0x01000000); }), CommandSkin::Normal);
+    b.LetFontColour(static_cast<int32_t>(0x8000001F));  // one past the system colours
     EXPECT_EQ(b.captionColour, static_cast<int32_t>(0x80000012));
     EXPECT_TRUE(layout.Changed().empty());
 }

@@ -71,7 +71,7 @@ TEST(LeadingNumber, TooLargeForADoubleIsAnOverflow)
         LeadingNumber("1e999");
         FAIL() << "no overflow";
     } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.code(), RuntimeError::Overflow);
+        EXPECT_STREQ(e.what(), "Overflow");
     }
     EXPECT_EQ(LeadingNumber("1e-999"), 0);  // an underflow is just zero
 }
@@ -101,14 +101,14 @@ TEST(WholeNumber, NumericTestAndThrowingFormAgree)
         try {
             NumberOf(text);
         } catch (const RuntimeError& e) {
-            return static_cast<int>(e.code());
+            return std::string(e.what());
         }
-        return 0;
+        return std::string();
     };
-    EXPECT_EQ(codeOf("abc"), RuntimeError::TypeMismatch);
-    EXPECT_EQ(codeOf(""), RuntimeError::TypeMismatch);
-    EXPECT_EQ(codeOf("1e999"), RuntimeError::Overflow);
-    EXPECT_EQ(codeOf("1e999x"), RuntimeError::TypeMismatch);
+    EXPECT_EQ(codeOf("abc"), "Type mismatch");
+    EXPECT_EQ(codeOf(""), "Type mismatch");
+    EXPECT_EQ(codeOf("1e999"), "Overflow");
+    EXPECT_EQ(codeOf("1e999x"), "Type mismatch");
 }
 
 TEST(Int, LargestIntegerNotGreater)
@@ -126,8 +126,8 @@ TEST(IntegerConversion, HalvesToEven)
     EXPECT_EQ(ToInt16(-0.5), 0);
     EXPECT_EQ(ToInt16(-1.5), -2);
     EXPECT_EQ(ToInt16(2.51), 3);
-    EXPECT_EQ(ToInt32(1234.5), 1234);
-    EXPECT_EQ(ToInt32(1235.5), 1236);
+    EXPECT_EQ(CLng(1234.5), 1234);
+    EXPECT_EQ(CLng(1235.5), 1236);
 }
 
 TEST(IntegerConversion, RangeIsCheckedAfterRounding)
@@ -136,12 +136,12 @@ TEST(IntegerConversion, RangeIsCheckedAfterRounding)
     EXPECT_FALSE(ToInt16(32767.5).has_value());  // rounds to 32768
     EXPECT_EQ(ToInt16(-32768.5), -32768);        // rounds (to even) into range
     EXPECT_FALSE(ToInt16(-32769).has_value());
-    EXPECT_EQ(ToInt32(2147483647.0), 2147483647);
-    EXPECT_FALSE(ToInt32(2147483648.0).has_value());
-    EXPECT_EQ(ToInt32(-2147483648.0), INT32_MIN);
-    EXPECT_FALSE(ToInt32(-2147483649.0).has_value());
+    EXPECT_EQ(CLng(2147483647.0), 2147483647);
+    EXPECT_THROW(CLng(2147483648.0), RuntimeError);
+    EXPECT_EQ(CLng(-2147483648.0), INT32_MIN);
+    EXPECT_THROW(CLng(-2147483649.0), RuntimeError);
     EXPECT_FALSE(ToInt16(NAN).has_value());
-    EXPECT_FALSE(ToInt32(INFINITY).has_value());
+    EXPECT_THROW(CLng(INFINITY), RuntimeError);
     EXPECT_THROW(CInt(40000), RuntimeError);
     EXPECT_THROW(CLng(-3e9), RuntimeError);
     EXPECT_EQ(CInt(-7.5), -8);

@@ -328,7 +328,6 @@ LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 TEST(Toolkit, TheLoopRunsWhileAFormIsLoaded)
 {
-    EXPECT_EQ(LoadedFormCount(), 0);
     RunMessageLoop();  // nothing loaded: returns at once
 
     WNDCLASSA wc = {};
@@ -343,14 +342,12 @@ TEST(Toolkit, TheLoopRunsWhileAFormIsLoaded)
     FormLoaded(first);
     FormLoaded(second);
     FormLoaded(second);  // twice is still one form
-    EXPECT_EQ(LoadedFormCount(), 2);
     SetTimer(first, 1, 50, nullptr);
     SetTimer(second, 1, 200, nullptr);
 
     const DWORD start = GetTickCount();
     RunMessageLoop();
     const DWORD took = GetTickCount() - start;
-    EXPECT_EQ(LoadedFormCount(), 0);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_FALSE(IsWindow(second));  // the loop waited for the last form
     EXPECT_GE(took, 150u);

@@ -106,7 +106,8 @@ int main(int argc, char** argv)
     HWND screen = CreateWindowExA(0, "BfPreviewShotScreen", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, kScreenX,
                                   kScreenY, kScreenW, kScreenH, panel, nullptr, wc.hInstance, nullptr);
     ShowPreview(static_cast<int32_t>(reinterpret_cast<LONG_PTR>(screen)));
-    if (!GetWindow(screen, GW_CHILD)) {
+    HWND preview = GetWindow(screen, GW_CHILD);
+    if (!preview) {
         std::fprintf(stderr, "preview_shot: the preview did not embed\n");
         return 1;
     }
@@ -120,7 +121,7 @@ int main(int argc, char** argv)
         return 1;
     }
     DestroyWindow(panel);
-    if (LoadedFormCount() != 0) {
+    if (IsWindow(preview)) {
         std::fprintf(stderr, "preview_shot: the preview outlived its host\n");
         return 1;
     }

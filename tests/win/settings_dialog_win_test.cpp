@@ -1,13 +1,17 @@
 // The settings dialog in this process, for what Wine never does on its own:
 // a move to a monitor of another scale (WM_DPICHANGED, sent here the way
-// Windows sends it, with the suggested window rectangle); and the link's
-// pointer, which only this process can read back.
+// Windows sends it, with the suggested window rectangle); the link's pointer,
+// which only this process can read back; and the exact texts the set button
+// hands to the profile writer, which Wine's writer does not keep.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "launcher/dialog/settings_dialog_win.h"
 #include "launcher/dialog/settings_dialog.h"
@@ -25,13 +29,50 @@ DialogRect PlaceIn(HWND window, HWND part)
             static_cast<int>(r.bottom - r.top)};
 }
 
+// Every control, where it is designed at 100%; on the dialog or inside the
+// panel, and whether it is sized to its text (then only its corner and least
+// height are fixed).
+struct Control {
+    int id;
+    DialogRect design;
+    bool inPanel;
+    bool sizedToText;
+};
+const Control kControls[] = {
+    {kIdPicC, kPicC, false, false},
+    {kIdTitleLabel, kTitleLabel, true, false},
+    {kIdImgBgm0, kImgBgm[0], true, false},
+    {kIdImgBgm0 + 1, kImgBgm[1], true, false},
+    {kIdImgBgm0 + 2, kImgBgm[2], true, false},
+    {kIdLblBgm0, kLblBgm[0], true, true},
+    {kIdLblBgm0 + 1, kLblBgm[1], true, true},
+    {kIdLblBgm0 + 2, kLblBgm[2], true, true},
+    {kIdBgmRepeat, kBgmRepeat, true, false},  // the closed field at its scaled height
+    {kIdRepeatLabel, kRepeatLabel, true, true},
+    {kIdCmdFile, kCmdFile, true, false},
+    {kIdLblFname, kLblFname, true, false},
+    {kIdChkKeepResolution, kChkKeepResolution, false, false},
+    {kIdLblUrl, kLblUrl, false, true},
+    {kIdCmdSet, kCmdSet, false, false},
+    {kIdCmdCan, kCmdCan, false, false},
+};
+
 struct Seen {
     bool found = false;
     SIZE client = {};
-    DialogRect set = {}, panel = {}, repeat = {}, mark = {};
+    std::vector<DialogRect> places;  // kControls' order
     std::wstring repeatText;
     POINT linkHotSpot = {-1, -1};
+    bool closedBySet = false;
 };
+
+// What the set button handed to the profile writer.
+std::vector<std::vector<std::string>> written;
+int RecordWrite(const char* section, const char* key, const char* value, const char* file)
+{
+    written.push_back({section, key, value, file});
+    return 1;
+}
 
 // The hot spot of the pointer shown at the centre of a window.
 POINT HotSpotOver(HWND window)
@@ -49,7 +90,7 @@ POINT HotSpotOver(HWND window)
     return {static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)};
 }
 
-TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAndTheLinkShowsTheHand)
+TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainTheLinkShowsTheHandAndSetWritesTheNumberForm)
 {
     BgmKind = MusicKind::Cd;
     BgmRepeatTrack = 4;
@@ -75,31 +116,66 @@ TEST(SettingsDialogWin, AMoveToAMonitorAt200PercentLaysEverythingOutAgainAndTheL
         GetClientRect(dialog, &client);
         seen.client = {client.right, client.bottom};
         HWND panel = GetDlgItem(dialog, kIdPicC);
-        seen.set = PlaceIn(dialog, GetDlgItem(dialog, kIdCmdSet));
-        seen.panel = PlaceIn(dialog, panel);
-        seen.repeat = PlaceIn(panel, GetDlgItem(panel, kIdBgmRepeat));
-        seen.mark = PlaceIn(panel, GetDlgItem(panel, kIdImgBgm0 + 1));
+        for (const Control& c : kControls) {
+            HWND holder = c.inPanel ? panel : dialog;
+            seen.places.push_back(PlaceIn(holder, GetDlgItem(holder, c.id)));
+        }
         wchar_t text[16] = {};
         SendMessageW(GetDlgItem(panel, kIdBgmRepeat), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
         seen.repeatText = text;
         seen.linkHotSpot = HotSpotOver(GetDlgItem(dialog, kIdLblUrl));
-        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        // A click on the set button saves and closes.
+        const POINT set = CentreOf(GetDlgItem(dialog, kIdCmdSet));
+        Mouse(MOUSEEVENTF_MOVE, set.x, set.y);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        Mouse(MOUSEEVENTF_LEFTDOWN);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Mouse(MOUSEEVENTF_LEFTUP);
+        for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        seen.closedBySet = !IsWindow(dialog);
+        if (!seen.closedBySet)
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
     });
+    written.clear();
+    const ProfileWriter writer = UseProfileWriter(RecordWrite);
     ShowSettingsDialog();
+    UseProfileWriter(writer);
     windows.join();
 
     ASSERT_TRUE(seen.found) << "no dialog";
     EXPECT_EQ(seen.client.cx, 988);
     EXPECT_EQ(seen.client.cy, 540);
-    EXPECT_EQ(seen.set, ScaleToDpi(kCmdSet, 192));
-    EXPECT_EQ(seen.panel, ScaleToDpi(kPicC, 192));
-    EXPECT_EQ(seen.repeat, ScaleToDpi(kBgmRepeat, 192));  // the closed field at its scaled height
-    EXPECT_EQ(seen.mark, ScaleToDpi(kImgBgm[1], 192));
+    // Every control at twice its designed place and size.
+    ASSERT_EQ(seen.places.size(), std::size(kControls));
+    for (size_t i = 0; i < seen.places.size(); ++i) {
+        const DialogRect& d = kControls[i].design;
+        const DialogRect& at = seen.places[i];
+        SCOPED_TRACE(testing::Message() << "control " << kControls[i].id);
+        EXPECT_EQ(at.x, 2 * d.x);
+        EXPECT_EQ(at.y, 2 * d.y);
+        if (kControls[i].sizedToText) {
+            EXPECT_GE(at.height, 2 * d.height);
+        } else {
+            EXPECT_EQ(at.width, 2 * d.width);
+            EXPECT_EQ(at.height, 2 * d.height);
+        }
+    }
     EXPECT_EQ(seen.repeatText, L"4");  // the values stay as they were
     EXPECT_EQ(BgmKind, MusicKind::Cd);
     // Over the link, the hand from the program's resources (hot spot 12, 10).
     EXPECT_EQ(seen.linkHotSpot.x, 12);
     EXPECT_EQ(seen.linkHotSpot.y, 10);
+    // The numbers go to the profile writer in their form " 1", blank included.
+    ASSERT_TRUE(seen.closedBySet) << "the set button did not close the dialog";
+    ASSERT_EQ(written.size(), 4u);
+    const std::string file = written[0][3];
+    EXPECT_EQ(file.substr(file.size() - 23), "Brinefold\\Brinefold.ini");
+    using W = std::vector<std::string>;
+    EXPECT_EQ(written, (std::vector<W>{{"Section", kKeyBgmKind, " 1", file},
+                                       {"Section", kKeyBgmRepeatTrack, " 4", file},
+                                       {"Section", kKeyBgmFile, "", file},
+                                       {"Section", kKeyKeepResolution, " 0", file}}));
 }
 
 }  // namespace
