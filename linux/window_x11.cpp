@@ -186,15 +186,17 @@ void LoadFpsFont(Display* display)
         return;
     fpsLists = glGenLists(96);
     glXUseXFont(fpsFont->fid, 32, 96, static_cast<int>(fpsLists));
-    // HACK: Mesa's glXUseXFont leaves the space's list empty (a glyph of no
-    //       pixels gets no bitmap, so no advance): the space is drawn as a
-    //       move of its width instead.
+    // HACK: Mesa's glXUseXFont leaves the space's list empty: a glyph of no
+    //       pixels compiles to a 0 x 0 glBitmap, which Mesa's display lists
+    //       refuse (GL_OUT_OF_MEMORY), and the advance goes with it. The
+    //       space is one clear pixel and a move of its width instead.
     const XCharStruct* space =
         fpsFont->per_char != nullptr && fpsFont->min_char_or_byte2 <= ' ' && fpsFont->max_char_or_byte2 >= ' '
             ? &fpsFont->per_char[' ' - fpsFont->min_char_or_byte2]
             : &fpsFont->max_bounds;
+    static const GLubyte kClearPixel = 0;
     glNewList(fpsLists, GL_COMPILE);
-    glBitmap(0, 0, 0.0f, 0.0f, static_cast<float>(space->width), 0.0f, nullptr);
+    glBitmap(1, 1, 0.0f, 0.0f, static_cast<float>(space->width), 0.0f, &kClearPixel);
     glEndList();
 }
 

@@ -53,12 +53,17 @@ pid=$(xprop -id "$wid" _NET_WM_PID | awk '{ print $3 }')
 started_pids+=("$pid") # strace, stopped, would leave it behind
 shoot_until "$out/own-a.png" 20 tinted_desktop 1024x768+0+0 "own window" ||
   fail "own window: not the desktop under the tinted water"
-# The frame rate, yellow, in the lower left corner once a second has passed.
+# The frame rate, yellow, in the lower left corner once a second has passed,
+# its last line "FPS: 59.9" in the 6-pixel "fixed" font from x = 10: the
+# space after "FPS:" is a clear gap before the figure.
 fps_text() {
-  local yellow
-  yellow=$(count "$1" 160x50+0+718 'r > 0.7 && g > 0.7 && b < 0.3')
-  echo "own window: yellow text pixels $yellow"
-  ((yellow > 40)) || return 2
+  local yellow='r > 0.7 && g > 0.7 && b < 0.3' text gap figure
+  text=$(count "$1" 160x50+0+718 "$yellow")
+  gap=$(count "$1" 6x10+33+746 "$yellow")
+  figure=$(count "$1" 6x10+40+746 "$yellow")
+  echo "own window: yellow text pixels $text, in the space $gap, in the figure's first digit $figure"
+  ((text > 40)) || return 2
+  ((gap == 0 && figure > 0))
 }
 sleep 0.5
 shoot_until "$out/own-b.png" 10 fps_text || fail "no -fps text in the lower left corner"
@@ -168,13 +173,14 @@ echo "given windows: $holding of 2 hold the music file"
 
 "$x11_tool" stray-message "$host_b"
 "$x11_tool" stray-message "$host_a"
+sleep 0.5
+kill -0 "$pid_a" && kill -0 "$pid_b" || fail "a stray ClientMessage ended a hack"
 # Hidden by its host for a moment, the window is drawn again once shown.
 xdotool windowunmap --sync "$host_b"
 sleep 0.5
 xdotool windowmap --sync "$host_b"
 shoot_until "$out/given-b2.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WINDOW shown again" ||
   fail "the hack stopped when its host hid the window"
-kill -0 "$pid_a" && kill -0 "$pid_b" || fail "a stray ClientMessage ended a hack"
 
 xdotool windowsize "$shell_a" 640 320
 shoot_until "$out/given-a2.png" 20 tinted_desktop 640x320+0+0 "given window after resize" ||
