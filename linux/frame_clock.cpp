@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cstdio>
 
-long SleepAfterFrame(long delayMicros, long spentMicros)
+double SecondsToNextFrame(double lastStart, double delaySeconds, double now, double toNextStep)
 {
-    return std::max(0L, delayMicros - std::max(0L, spentMicros));
+    // A clock that stepped back (lastStart ahead of now) waits no longer than the delay.
+    const double sinceLast = std::max(0.0, now - lastStart);
+    return std::max({0.0, delaySeconds - sinceLast, toNextStep});
 }
 
 void CountFrame(FpsMeter& meter, double now, double busySeconds)

@@ -9,9 +9,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <ctime>
 
 #include "linux/floor_picture.h"
+#include "linux/quit_signal.h"
+#include "linux/window_x11.h"
 
 extern char** environ;
 
@@ -70,7 +71,6 @@ pid_t StartGetimage(Window window, Pixmap pixmap)
 // is stopped (and reaped) here, and stderr says why.
 bool WaitForGetimage(pid_t pid, const volatile sig_atomic_t& quit)
 {
-    const timespec pause = {0, 20'000'000};
     for (int k = 0; k < kGetimageSeconds * 50 && !quit; ++k) {
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
@@ -80,7 +80,7 @@ bool WaitForGetimage(pid_t pid, const volatile sig_atomic_t& quit)
             std::fprintf(stderr, "brinefold: xscreensaver-getimage failed (status %d)\n", status);
             return false;
         }
-        nanosleep(&pause, nullptr);
+        WaitUnblocked(nullptr, 0, 0.02);
     }
     if (!quit)
         std::fprintf(stderr, "brinefold: xscreensaver-getimage took too long\n");
@@ -95,29 +95,35 @@ std::vector<uint8_t> GrabRootWindow(Display* display)
 {
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, root, &attributes))
-        return {};
-    return SnapshotOf(display, root, attributes);
+    std::vector<uint8_t> file;
+    ExpectXErrors(display);
+    if (XGetWindowAttributes(display, root, &attributes))
+        file = SnapshotOf(display, root, attributes);
+    return EndExpectingXErrors(display) ? std::vector<uint8_t>() : file;
 }
 
 std::vector<uint8_t> GrabFromXscreensaver(Display* display, Window window, const volatile sig_atomic_t& quit)
 {
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.width <= 0 || attributes.height <= 0) {
-        return {};
+    ExpectXErrors(display);
+    const bool named = XGetWindowAttributes(display, window, &attributes) != 0;
+    Pixmap pixmap = 0;
+    if (named && attributes.width > 0 && attributes.height > 0) {
+        pixmap = XCreatePixmap(display, window, static_cast<unsigned>(attributes.width),
+                               static_cast<unsigned>(attributes.height), static_cast<unsigned>(attributes.depth));
     }
-    const unsigned width = static_cast<unsigned>(attributes.width);
-    const unsigned height = static_cast<unsigned>(attributes.height);
-    const Pixmap pixmap = XCreatePixmap(display, window, width, height, static_cast<unsigned>(attributes.depth));
-    // The helper is another client: the pixmap must exist on the server first.
-    XSync(display, False);
+    // The helper is another client: the pixmap must exist on the server first
+    // (the end of the expected errors syncs).
+    if (EndExpectingXErrors(display) || pixmap == 0)
+        return {};
     std::vector<uint8_t> file;
     const pid_t helper = StartGetimage(window, pixmap);
     if (helper == 0)
         std::fprintf(stderr, "brinefold: xscreensaver-getimage cannot be started\n");
+    ExpectXErrors(display);
     if (helper != 0 && WaitForGetimage(helper, quit)) {
         file = SnapshotOf(display, pixmap, attributes);
     }
     XFreePixmap(display, pixmap);
-    return file;
+    return EndExpectingXErrors(display) ? std::vector<uint8_t>() : file;
 }

@@ -8,7 +8,8 @@
 #include <string_view>
 
 const char kHackUsage[] =
-    "usage: brinefold [-window | -root | -window-id ID] [-delay MICROSECONDS] [-fps]\n"
+    "usage: brinefold [-display NAME] [-window | -root | -window-id ID] [-geometry WxH+X+Y]\n"
+    "                 [-visual default] [-delay MICROSECONDS] [-fps | -no-fps]\n"
     "                 [-image FILE.bmp] [-music FILE]\n";
 
 namespace {
@@ -74,13 +75,25 @@ ParsedOptions ParseHackOptions(int argc, const char* const* argv, const char* ho
                             "\"");
             }
             o.delayMicros = static_cast<long>(*micros);
-        } else if (name == "-fps") {
-            o.showFps = true;
-        } else if (name == "-music" || name == "-image") {
+        } else if (name == "-fps" || name == "-no-fps") {
+            o.showFps = name == "-fps";
+        } else if (name == "-visual") {
+            // Every visual we can be given is one OpenGL draws with, chosen
+            // by GLX for our own window: the classes' names ask for no more.
+            const char* text = value();
+            const std::string_view visual = text ? text : "";
+            if (visual != "default" && visual != "best" && visual != "gl")
+                return fail(std::string("-visual takes default, best or gl, not \"") + (text ? text : "") + "\"");
+        } else if (name == "-music" || name == "-image" || name == "-display" || name == "-geometry") {
             const char* text = value();
             if (text == nullptr || *text == '\0')
-                return fail(std::string(name) + " wants a file");
-            (name == "-music" ? o.musicFile : o.imageFile) = text;
+                return fail(std::string(name) +
+                            (name == "-music" || name == "-image" ? " wants a file" : " wants a value"));
+            std::string& field = name == "-music"     ? o.musicFile
+                                 : name == "-image"   ? o.imageFile
+                                 : name == "-display" ? o.display
+                                                      : o.geometry;
+            field = text;
         } else if (name == "-help" || name == "-h") {
             o.help = true;
         } else {
@@ -100,7 +113,7 @@ ParsedOptions ParseHackOptions(int argc, const char* const* argv, const char* ho
     }
     if (!o.imageFile.empty()) {
         o.floor = FloorSource::ImageFile;
-    } else if (hosted) {
+    } else if (o.target == HackTarget::GivenWindow) {
         o.floor = FloorSource::Xscreensaver;
     } else {
         o.floor = FloorSource::RootGrab;

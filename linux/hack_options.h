@@ -3,16 +3,17 @@
 // argument after the options that take one.
 //
 // Does: the switches, where to draw (own window, root, a given window), where
-// the floor picture comes from, the delay between frames. Does not: talk to
-// X, read files, or print anything (the caller prints the error and usage).
+// the floor picture comes from, the frame period, and the toolkit's options
+// every stock hack takes (-display, -geometry, -visual, -fps/-no-fps). Does
+// not: talk to X, read files, or print anything (the caller prints the error
+// and usage).
 // Portable: no platform headers.
 #pragma once
 
 #include <string>
 
-// The Windows renderer draws one water step per displayed frame, so at 60 Hz
-// the water moves 60 steps a second: frames start this many microseconds
-// apart by default.
+// Frames start this many microseconds apart by default: 60 a second, one
+// water step each (the clock, not the frame rate, moves the water).
 inline constexpr long kDefaultDelayMicros = 1'000'000 / 60;
 
 enum class HackTarget {
@@ -23,7 +24,7 @@ enum class HackTarget {
 
 enum class FloorSource {
     ImageFile,     // -image FILE
-    Xscreensaver,  // xscreensaver-getimage: the screen the daemon saved before blanking
+    Xscreensaver,  // xscreensaver-getimage: what the user's image settings allow
     RootGrab,      // the root window as it is, taken before our window is mapped
 };
 
@@ -35,6 +36,8 @@ struct HackOptions {
     bool showFps = false;
     std::string musicFile;  // empty: no music
     std::string imageFile;  // ImageFile only
+    std::string display;    // -display NAME; empty: $DISPLAY
+    std::string geometry;   // -geometry WxH+X+Y of our own window, as XParseGeometry reads it
     bool help = false;      // -help: print the usage and end
 };
 
@@ -46,8 +49,10 @@ struct ParsedOptions {
 
 // argv[0] is the program. `hostWindow` is $XSCREENSAVER_WINDOW or nullptr:
 // when it names a window, the hack draws there unless -window or -window-id
-// says otherwise, and the floor then comes from xscreensaver (the daemon and
-// its settings dialog both hand their window over this way).
+// says otherwise. In a window it was given, by either route, the floor comes
+// from xscreensaver's image helper: the daemon, its settings dialog and
+// screen lockers hand their window over, and what lies on the screen then
+// (the dialog, a locked session's desktop) is not ours to show.
 ParsedOptions ParseHackOptions(int argc, const char* const* argv, const char* hostWindow);
 
 // The options as the usage text lists them.

@@ -2,18 +2,13 @@
 // xscreensaver and the lockers that speak its window protocol.
 //
 // Does: the program entry, the floor picture (the screen, xscreensaver's
-// picture, a file, or a generated floor), the frame loop of the Windows
-// renderer (one water step per frame, the tilt growing 0.2 per shown frame),
-// paced by -delay, the music, and a clean end on Escape, a close request,
-// SIGTERM or SIGINT (exit code 0). Does not: anything the scene draws.
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
+// picture, a file, or a generated floor; grabs never leave memory), the
+// frame loop (the water paced by the clock, frames -delay apart), the music,
+// and a clean end on q or Escape, a close request, SIGTERM or SIGINT (exit
+// code 0). Does not: anything the scene draws.
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <string>
 #include <vector>
 
 #include "linux/floor_picture.h"
@@ -21,29 +16,17 @@
 #include "linux/grab_x11.h"
 #include "linux/hack_options.h"
 #include "linux/music.h"
+#include "linux/quit_signal.h"
 #include "linux/window_x11.h"
+#include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
 
 namespace {
 
-volatile sig_atomic_t quitSignal = 0;
-
-void OnQuitSignal(int)
-{
-    quitSignal = 1;
-}
-
-// Without SA_RESTART, so that a signal also cuts a wait short.
-void CatchQuitSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = OnQuitSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
+// While the own window is iconified: how often the music is looked after.
+constexpr double kHiddenWaitSeconds = 0.25;
 
 double SecondsNow()
 {
@@ -52,48 +35,21 @@ double SecondsNow()
     return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
 }
 
-// The picture of the user's screen in a file of this process's own, readable
-// by the user alone, in the user's runtime folder when there is one; removed
-// as soon as the texture is made. Empty path when it cannot be written.
-std::string WriteFloorFile(const std::vector<uint8_t>& bytes)
+// The reader's messages, "Unknown DIB file format." say, as the hack's own.
+void PrintReaderMessage(const char* text)
 {
-    const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    if (folder == nullptr || access(folder, W_OK) != 0)
-        folder = std::getenv("TMPDIR");
-    if (folder == nullptr || access(folder, W_OK) != 0)
-        folder = "/tmp";
-    std::string path = std::string(folder) + "/brinefold-floor-XXXXXX";
-    const int file = mkstemp(path.data());
-    if (file < 0)
-        return {};
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(file, bytes.data() + written, bytes.size() - written);
-        if (n <= 0 && errno != EINTR)
-            break;
-        if (n > 0)
-            written += static_cast<size_t>(n);
-    }
-    close(file);
-    if (written != bytes.size()) {
-        unlink(path.c_str());
-        return {};
-    }
-    return path;
+    std::fprintf(stderr, "brinefold: %s\n", text);
 }
 
-// The floor texture from a bitmap file's bytes; false when they make none.
+// The floor texture from a bitmap file's bytes in memory; false when they
+// make none.
 bool LoadFloorFrom(const std::vector<uint8_t>& bytes)
 {
     if (bytes.empty())
         return false;
-    const std::string path = WriteFloorFile(bytes);
-    if (path.empty())
-        return false;
-    floorSnapshotPath = path.c_str();
-    const bool loaded = InitGlState();
-    floorSnapshotPath = SnapshotPath;
-    unlink(path.c_str());
+    RgbImage* floor = ReadDibBytes(bytes.data(), bytes.size());
+    const bool loaded = InitGlStateFrom(floor);
+    FreeRgbImage(floor);
     return loaded;
 }
 
@@ -113,9 +69,9 @@ std::vector<uint8_t> GrabFloor(HackWindow& w, const HackOptions& options)
 bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const HackOptions& options)
 {
     if (options.floor == FloorSource::ImageFile) {
-        floorSnapshotPath = options.imageFile.c_str();
-        const bool loaded = InitGlState();
-        floorSnapshotPath = SnapshotPath;
+        RgbImage* floor = LoadSnapshotImage(options.imageFile.c_str());
+        const bool loaded = InitGlStateFrom(floor);
+        FreeRgbImage(floor);
         if (loaded)
             return true;
         std::fprintf(stderr, "brinefold: %s is no picture the reader takes; a plain floor instead\n",
@@ -126,43 +82,41 @@ bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const H
     return LoadFloorFrom(GeneratedFloor(w.width > 0 ? w.width : 1024, w.height > 0 ? w.height : 768));
 }
 
-// The Windows renderer's loop, paced: events first; a frame (water step and
-// drawing); Escape ends before the frame is shown; the frame shown, the tilt
-// grows; then the rest of the delay, waiting for events or a signal.
+// Events first; a frame when one is due (its start -delay after the last
+// one's, and the water with a step due); otherwise a wait for events or a
+// signal until then. An iconified window draws nothing and leaves the pace
+// alone: on return the water takes at most a few steps.
 void RunShow(HackWindow& w, const HackOptions& options)
 {
+    Pacing pacing;
     FpsMeter meter;
+    const double delay = static_cast<double>(options.delayMicros) / 1e6;
+    double lastStart = -delay;
     while (!quitSignal) {
         HandleHackEvents(w);
-        if (w.closed || quitSignal)
+        if (w.closed || w.failed || quitSignal)
             break;
-        if (!w.visible) {  // iconified: nothing to see, nothing to spend
-            WaitForHackEvents(w, 100'000);
+        KeepMusicPlaying();
+        if (!w.visible) {
+            WaitForHackEvents(w, kHiddenWaitSeconds);
             continue;
         }
+        const double now = SecondsNow();
+        const double wait = SecondsToNextFrame(lastStart, delay, now, SecondsToNextStep(pacing, now));
+        WaitForHackEvents(w, wait);
+        if (wait > 0.0 || quitSignal)
+            continue;
         const double start = SecondsNow();
-        DrawFrame();
-        if (w.escapePressed)
-            break;  // the frame just drawn is not shown
+        if (!DrawDueFrame(pacing, start))
+            continue;
+        lastStart = start;
         if (options.showFps)
             DrawFpsText(w, meter.text);
         ShowHackFrame(w);
-        tiltAngle = static_cast<float>(tiltAngle + 0.2);
-        KeepMusicPlaying();
-        const double shown = SecondsNow();
-        if (options.showFps)
+        if (options.showFps) {
+            const double shown = SecondsNow();
             CountFrame(meter, shown, shown - start);
-        long rest = SleepAfterFrame(options.delayMicros, static_cast<long>((shown - start) * 1e6));
-        // Events that come during the rest are handled as they come.
-        while (rest > 0 && !quitSignal) {
-            WaitForHackEvents(w, rest);
-            HandleHackEvents(w);
-            if (w.closed || w.escapePressed)
-                break;
-            rest = SleepAfterFrame(options.delayMicros, static_cast<long>((SecondsNow() - start) * 1e6));
         }
-        if (w.escapePressed)
-            break;
     }
 }
 
@@ -179,9 +133,10 @@ int main(int argc, char** argv)
     }
     const HackOptions& options = parsed.options;
     CatchQuitSignals();
+    snapshotMessageHook = PrintReaderMessage;
 
     HackWindow w;
-    if (!OpenHackDisplay(w))
+    if (!OpenHackDisplay(w, options))
         return 1;
     InitRippleSettings();
     const std::vector<uint8_t> grabbed = GrabFloor(w, options);
@@ -196,6 +151,7 @@ int main(int argc, char** argv)
     RunShow(w, options);
 
     StopMusic();
+    const bool failed = w.failed;
     CloseHackWindow(w);
-    return 0;
+    return failed ? 1 : 0;
 }

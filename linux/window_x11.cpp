@@ -3,14 +3,15 @@
 
 #include <GL/gl.h>
 #include <GL/glx.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
-#include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "linux/quit_signal.h"
 #include "renderer/scene.h"
 
 namespace {
@@ -22,16 +23,51 @@ const char kTitle[] = "Brinefold";
 
 GLXContext context = nullptr;
 Colormap colormap = 0;
+Atom wmProtocols = 0;
 Atom deleteWindow = 0;
 bool doubleBuffered = true;
 XFontStruct* fpsFont = nullptr;
 GLuint fpsLists = 0;  // display lists of the characters 32..127
 
-// X errors are reported here instead of ending the program (Xlib's default):
-// a grab of a window that is not viewable, or a host window destroyed under
-// us, must not crash the show. The calls concerned check their own results.
-int IgnoreXError(Display*, XErrorEvent*)
+// GLX's own error codes for a bad drawable or window, after its error base
+// (glxproto.h, which needs the server's headers to be included).
+constexpr int kGlxBadDrawable = 2;
+constexpr int kGlxBadWindow = 12;
+
+// What the X error handler knows: it runs inside Xlib calls and may not
+// talk to the server, so it only notes what came.
+struct XErrorState {
+    Window watched = 0;  // our window or the host's, once chosen
+    int glxErrorBase = -1;
+    bool expecting = false;
+    bool expectedCame = false;
+    bool windowGone = false;
+    bool failed = false;
+};
+XErrorState xErrors;
+
+bool NamesAGoneWindow(const XErrorEvent& e)
 {
+    const int glx = xErrors.glxErrorBase;
+    const bool badWindow = e.error_code == BadWindow || e.error_code == BadDrawable ||
+                           (glx >= 0 && (e.error_code == glx + kGlxBadDrawable || e.error_code == glx + kGlxBadWindow));
+    return badWindow && xErrors.watched != 0 && e.resourceid == xErrors.watched;
+}
+
+int OnXError(Display* display, XErrorEvent* e)
+{
+    if (xErrors.expecting) {
+        xErrors.expectedCame = true;
+    } else if (xErrors.windowGone || NamesAGoneWindow(*e)) {
+        // Once the window is gone, whatever still went to it fails too.
+        xErrors.windowGone = true;
+    } else if (!xErrors.failed) {
+        char text[160];
+        XGetErrorText(display, e->error_code, text, sizeof text);
+        std::fprintf(stderr, "brinefold: X error: %s (request %d.%d, resource 0x%lx)\n", text, e->request_code,
+                     e->minor_code, e->resourceid);
+        xErrors.failed = true;
+    }
     return 0;
 }
 
@@ -57,8 +93,9 @@ XVisualInfo* GlVisualOf(Display* display, const XWindowAttributes& attributes)
 }
 
 // Our own window, as the Windows renderer asks for its pixel format: RGBA,
-// double buffered, a 16-bit depth buffer at least.
-XVisualInfo* MakeOwnWindow(HackWindow& w)
+// double buffered, a 16-bit depth buffer at least. -geometry places and
+// sizes it as the user says (whatever part of it is given).
+XVisualInfo* MakeOwnWindow(HackWindow& w, const HackOptions& options)
 {
     Display* d = w.display;
     const int screen = DefaultScreen(d);
@@ -68,8 +105,29 @@ XVisualInfo* MakeOwnWindow(HackWindow& w)
     if (info == nullptr)
         return nullptr;
     doubleBuffered = true;
-    w.width = std::min(kOwnWidth, DisplayWidth(d, screen));
-    w.height = std::min(kOwnHeight, DisplayHeight(d, screen));
+    XSizeHints size{};
+    size.width = std::min(kOwnWidth, DisplayWidth(d, screen));
+    size.height = std::min(kOwnHeight, DisplayHeight(d, screen));
+    if (!options.geometry.empty()) {
+        int x = 0, y = 0;
+        unsigned width = 0, height = 0;
+        const int given = XParseGeometry(options.geometry.c_str(), &x, &y, &width, &height);
+        if ((given & WidthValue) && width > 0) {
+            size.width = static_cast<int>(width);
+            size.flags |= USSize;
+        }
+        if ((given & HeightValue) && height > 0) {
+            size.height = static_cast<int>(height);
+            size.flags |= USSize;
+        }
+        if ((given & XValue) && (given & YValue)) {
+            size.x = (given & XNegative) ? DisplayWidth(d, screen) + x - size.width : x;
+            size.y = (given & YNegative) ? DisplayHeight(d, screen) + y - size.height : y;
+            size.flags |= USPosition;
+        }
+    }
+    w.width = size.width;
+    w.height = size.height;
     const Window root = RootWindow(d, screen);
     colormap = XCreateColormap(d, root, info->visual, AllocNone);
     XSetWindowAttributes set{};
@@ -77,13 +135,24 @@ XVisualInfo* MakeOwnWindow(HackWindow& w)
     set.background_pixel = BlackPixel(d, screen);
     set.border_pixel = 0;
     set.event_mask = KeyPressMask | StructureNotifyMask;
-    w.window =
-        XCreateWindow(d, root, 0, 0, static_cast<unsigned>(w.width), static_cast<unsigned>(w.height), 0, info->depth,
-                      InputOutput, info->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
+    w.window = XCreateWindow(d, root, size.x, size.y, static_cast<unsigned>(w.width), static_cast<unsigned>(w.height),
+                             0, info->depth, InputOutput, info->visual,
+                             CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
     w.ownWindow = true;
+    xErrors.watched = w.window;
     XStoreName(d, w.window, kTitle);
     XClassHint hint = {const_cast<char*>("brinefold"), const_cast<char*>(kTitle)};
     XSetClassHint(d, w.window, &hint);
+    XSetWMNormalHints(d, w.window, &size);
+    // Keys come only to a window that says it takes input.
+    XWMHints wmHints{};
+    wmHints.flags = InputHint;
+    wmHints.input = True;
+    XSetWMHints(d, w.window, &wmHints);
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(d, w.window, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    wmProtocols = XInternAtom(d, "WM_PROTOCOLS", False);
     deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d, w.window, &deleteWindow, 1);
     return info;
@@ -91,10 +160,13 @@ XVisualInfo* MakeOwnWindow(HackWindow& w)
 
 // The root window or a host's: we draw with whatever visual it has, and
 // only listen for its size and its end (keys there belong to the host).
+// A window that vanishes from here on is an error on it: a clean end.
 XVisualInfo* UseExistingWindow(HackWindow& w, Window window)
 {
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(w.display, window, &attributes))
+    ExpectXErrors(w.display);
+    const bool named = XGetWindowAttributes(w.display, window, &attributes) != 0;
+    if (EndExpectingXErrors(w.display) || !named)
         return nullptr;
     XVisualInfo* info = GlVisualOf(w.display, attributes);
     if (info == nullptr)
@@ -102,6 +174,7 @@ XVisualInfo* UseExistingWindow(HackWindow& w, Window window)
     w.window = window;
     w.width = attributes.width;
     w.height = attributes.height;
+    xErrors.watched = window;
     XSelectInput(w.display, window, StructureNotifyMask);
     return info;
 }
@@ -113,26 +186,57 @@ void LoadFpsFont(Display* display)
         return;
     fpsLists = glGenLists(96);
     glXUseXFont(fpsFont->fid, 32, 96, static_cast<int>(fpsLists));
+    // HACK: Mesa's glXUseXFont leaves the space's list empty: a glyph of no
+    //       pixels compiles to a 0 x 0 glBitmap, which Mesa's display lists
+    //       refuse (GL_OUT_OF_MEMORY), and the advance goes with it. The
+    //       space is one clear pixel and a move of its width instead.
+    const XCharStruct* space =
+        fpsFont->per_char != nullptr && fpsFont->min_char_or_byte2 <= ' ' && fpsFont->max_char_or_byte2 >= ' '
+            ? &fpsFont->per_char[' ' - fpsFont->min_char_or_byte2]
+            : &fpsFont->max_bounds;
+    static const GLubyte kClearPixel = 0;
+    glNewList(fpsLists, GL_COMPILE);
+    glBitmap(1, 1, 0.0f, 0.0f, static_cast<float>(space->width), 0.0f, &kClearPixel);
+    glEndList();
 }
 
 }  // namespace
 
-bool OpenHackDisplay(HackWindow& w)
+bool OpenHackDisplay(HackWindow& w, const HackOptions& options)
 {
-    w.display = XOpenDisplay(nullptr);
+    const char* name = options.display.empty() ? nullptr : options.display.c_str();
+    w.display = XOpenDisplay(name);
     if (w.display == nullptr) {
-        std::fprintf(stderr, "brinefold: cannot open display \"%s\"\n", XDisplayName(nullptr));
+        std::fprintf(stderr, "brinefold: cannot open display \"%s\"\n", XDisplayName(name));
         return false;
     }
-    XSetErrorHandler(IgnoreXError);
+    xErrors = XErrorState{};
+    int eventBase = 0;
+    if (!glXQueryExtension(w.display, &xErrors.glxErrorBase, &eventBase))
+        xErrors.glxErrorBase = -1;
+    XSetErrorHandler(OnXError);
     return true;
+}
+
+void ExpectXErrors(Display* display)
+{
+    XSync(display, False);
+    xErrors.expecting = true;
+    xErrors.expectedCame = false;
+}
+
+bool EndExpectingXErrors(Display* display)
+{
+    XSync(display, False);
+    xErrors.expecting = false;
+    return xErrors.expectedCame;
 }
 
 bool OpenHackWindow(HackWindow& w, const HackOptions& options)
 {
     XVisualInfo* info = nullptr;
     switch (options.target) {
-    case HackTarget::OwnWindow: info = MakeOwnWindow(w); break;
+    case HackTarget::OwnWindow: info = MakeOwnWindow(w, options); break;
     case HackTarget::Root: info = UseExistingWindow(w, DefaultRootWindow(w.display)); break;
     case HackTarget::GivenWindow: info = UseExistingWindow(w, options.windowId); break;
     }
@@ -161,6 +265,8 @@ bool OpenHackWindow(HackWindow& w, const HackOptions& options)
     if (options.showFps)
         LoadFpsFont(w.display);
     ResizeScene(w.width, w.height);
+    // A host window that went before we listened to it shows up here.
+    XSync(w.display, False);
     return true;
 }
 
@@ -183,27 +289,36 @@ void HandleHackEvents(HackWindow& w)
         case UnmapNotify: w.visible = !w.ownWindow; break;  // a host may hide its window; we keep going
         case DestroyNotify: w.closed = true; break;
         case ClientMessage:
-            if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
+            // Only the window manager's close request; anyone may send us
+            // a ClientMessage of any other kind.
+            if (w.ownWindow && event.xclient.message_type == wmProtocols && event.xclient.format == 32 &&
+                static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
+                w.closed = true;
+            }
+            break;
+        case KeyPress: {
+            // As the stock hacks: q, Q, Ctrl-C and Escape end the show.
+            char text[8];
+            KeySym key = NoSymbol;
+            const int n = XLookupString(&event.xkey, text, sizeof text, &key, nullptr);
+            if (n == 1 && (text[0] == 'q' || text[0] == 'Q' || text[0] == '\003' || text[0] == '\033'))
                 w.closed = true;
             break;
-        case KeyPress:
-            if (XLookupKeysym(&event.xkey, 0) == XK_Escape)
-                w.escapePressed = true;
-            break;
+        }
         default: break;
         }
     }
+    w.closed = w.closed || xErrors.windowGone;
+    w.failed = xErrors.failed;
 }
 
-void WaitForHackEvents(HackWindow& w, long micros)
+void WaitForHackEvents(HackWindow& w, double seconds)
 {
     XFlush(w.display);
-    if (XPending(w.display) > 0)
-        return;
+    // Through the wait even with nothing to wait for: it is where the quit
+    // signals get in.
     pollfd fd = {ConnectionNumber(w.display), POLLIN, 0};
-    const timespec timeout = {micros / 1'000'000, (micros % 1'000'000) * 1000};
-    // A signal ends the wait early (EINTR); the loop looks at it next.
-    ppoll(&fd, 1, &timeout, nullptr);
+    WaitUnblocked(&fd, 1, XPending(w.display) > 0 ? 0.0 : seconds);
 }
 
 void DrawFpsText(HackWindow& w, const std::string& text)
@@ -258,6 +373,8 @@ void CloseHackWindow(HackWindow& w)
 {
     if (w.display == nullptr)
         return;
+    // Whatever fails on the way out (the window gone already) changes nothing.
+    xErrors.expecting = true;
     if (context != nullptr) {
         if (fpsLists != 0)
             glDeleteLists(fpsLists, 96);

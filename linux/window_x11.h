@@ -18,14 +18,22 @@ struct HackWindow {
     Window window = 0;
     bool ownWindow = false;  // made here (and destroyed at the end)
     int width = 0, height = 0;
-    bool visible = true;         // false while our own window is unmapped (iconified)
-    bool escapePressed = false;  // Escape in our own window
-    bool closed = false;         // a close request, or the host's window went away
+    bool visible = true;  // false while our own window is unmapped (iconified)
+    bool closed = false;  // q, Escape or Ctrl-C, a close request, or the window went away
+    bool failed = false;  // an X error nobody expected (already said on stderr)
 };
 
-// Opens the display named by $DISPLAY; false (with a line on stderr) when
-// there is none.
-bool OpenHackDisplay(HackWindow& w);
+// Opens the display (-display, else $DISPLAY); false (with a line on
+// stderr) when there is none. From here on an X error on our window or the
+// host's means the window is gone (a clean end); any other is said on
+// stderr and ends the show with `failed`.
+bool OpenHackDisplay(HackWindow& w, const HackOptions& options);
+
+// Around calls that may fail by design (a grab of a window that is not
+// viewable, an id that names no window): their errors are expected, not
+// failures. XSync on both sides; true from the end when one came.
+void ExpectXErrors(Display* display);
+bool EndExpectingXErrors(Display* display);
 
 // The window the options ask for, a current OpenGL context on it and the
 // scene's viewport set. Our own window is mapped here, so the screen must
@@ -35,9 +43,10 @@ bool OpenHackWindow(HackWindow& w, const HackOptions& options);
 // Handles every event waiting; resizes go to ResizeScene at once.
 void HandleHackEvents(HackWindow& w);
 
-// Waits up to `micros` for an X event (or a signal); returns at once when
-// events are already waiting.
-void WaitForHackEvents(HackWindow& w, long micros);
+// Waits up to `seconds` (0: not at all) for an X event or a quit signal;
+// returns at once when events are already waiting. Quit signals are
+// delivered only in here, so the loop comes here on every pass.
+void WaitForHackEvents(HackWindow& w, double seconds);
 
 // The frame-rate text in the lower left corner, over the frame just drawn;
 // the scene's OpenGL state is left as it was.

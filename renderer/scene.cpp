@@ -1,8 +1,6 @@
 // The scene: floor texture, fixed GL state, projection and the per-frame drawing.
 #include "renderer/scene.h"
 
-#include <cstdlib>
-
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
 
@@ -116,11 +114,10 @@ void ResizeScene(int32_t width, int32_t height)
     glLoadIdentity();
 }
 
-bool InitGlState()
+namespace {
+
+void SetFixedState()
 {
-    if (!LoadFloorTexture()) {
-        return false;
-    }
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
@@ -128,6 +125,26 @@ bool InitGlState()
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+}  // namespace
+
+bool InitGlState()
+{
+    if (!LoadFloorTexture()) {
+        return false;
+    }
+    SetFixedState();
+    return true;
+}
+
+bool InitGlStateFrom(const RgbImage* floor)
+{
+    if (floor == nullptr) {
+        return false;
+    }
+    MakeFloorTexture(*floor);
+    SetFixedState();
     return true;
 }
 
@@ -137,19 +154,23 @@ bool LoadFloorTexture()
     if (image == nullptr) {
         return false;
     }
+    MakeFloorTexture(*image);
+    FreeRgbImage(image);
+    return true;
+}
+
+void MakeFloorTexture(const RgbImage& floor)
+{
     glGenTextures(1, &floorTexture);
     glBindTexture(GL_TEXTURE_2D, floorTexture);
     // The rows are tightly packed. GL's default 4-byte row alignment would
     // shear any picture whose row is not a multiple of 4 bytes (a 1366-wide
     // screen) and read past the end of the buffer; restore the default after.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, floor.width, floor.height, GL_RGB, GL_UNSIGNED_BYTE, floor.pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    std::free(image->pixels);
-    std::free(image);
-    return true;
 }
 
 void SetCamera()

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+struct RgbImage;
+
 extern float eyePosition[3];       // camera position; (0, 10, 50)
 extern float tiltAngle;            // degrees about x; grows 0.2 per water step, never wrapped
 extern unsigned int floorTexture;  // GL texture name of the snapshot; 0 until loaded
@@ -24,8 +26,13 @@ extern const char* floorSnapshotPath;
 void ResizeScene(int32_t width, int32_t height);
 // Floor texture first; only when it exists the fixed state is set.
 bool InitGlState();
+// The same with a floor picture already decoded (a grab held in memory, a
+// picture drawn by a tool); false, with nothing set, for nullptr.
+bool InitGlStateFrom(const RgbImage* floor);
 // The snapshot into a mipmapped texture; false (and nothing made) without one.
 bool LoadFloorTexture();
+// A decoded picture into the mipmapped floor texture.
+void MakeFloorTexture(const RgbImage& floor);
 // The viewing transform from eyePosition towards (0, 0, -30).
 void SetCamera();
 // One water step, then the floor and the water into the back buffer. Always true.

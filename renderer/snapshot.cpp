@@ -552,6 +552,14 @@ void FormatDibOpenFailure(char* out, size_t capacity, const char* path)
     std::snprintf(out, capacity, kDibOpenFailedFormat, path);
 }
 
+void FreeRgbImage(RgbImage* image)
+{
+    if (image == nullptr)
+        return;
+    std::free(image->pixels);
+    std::free(image);
+}
+
 RgbImage* LoadSnapshotImage(const char* path)
 {
     if (path == nullptr) {

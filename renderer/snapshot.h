@@ -7,6 +7,7 @@
 // What it does not: V4/V5 headers, JPEG/PNG payloads, OS/2 2.x headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "common/contract.h"  // SnapshotPath, the fixed path
@@ -24,9 +25,16 @@ struct RgbImage {
 // No image (nullptr) and no message when the file cannot be opened at all.
 RgbImage* LoadSnapshotImage(const char* path);
 
-// The reader proper: maps the file and decodes it. On failure shows one
-// "Error" message and returns nullptr.
+// The reader proper: maps the file and decodes it with ReadDibBytes. On
+// failure shows one "Error" message and returns nullptr.
 RgbImage* ReadDibFile(const char* path);
+
+// The same decoder over a whole file's bytes held in memory (a screen grab
+// that never touches the disk): one "Error" message and nullptr on failure.
+RgbImage* ReadDibBytes(const uint8_t* bytes, size_t size);
+
+// Frees what the reader allocated; nothing for nullptr.
+void FreeRgbImage(RgbImage* image);
 
 // Colour-table entries of a bitmap header (12-byte core or 40-byte info
 // header, all of its bytes present): colours used when set, else 2, 16 or

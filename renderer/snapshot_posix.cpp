@@ -36,6 +36,11 @@ bool SnapshotFileOpens(const char* path)
     return true;
 }
 
+RgbImage* ReadDibBytes(const uint8_t* bytes, size_t size)
+{
+    return ConvertDibImage(bytes, size, ShowDibMessage);
+}
+
 RgbImage* ReadDibFile(const char* path)
 {
     RgbImage* image = nullptr;
@@ -48,7 +53,7 @@ RgbImage* ReadDibFile(const char* path)
         view = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, file, 0);
     }
     if (view != MAP_FAILED) {
-        image = ConvertDibImage(static_cast<const uint8_t*>(view), static_cast<size_t>(info.st_size), ShowDibMessage);
+        image = ReadDibBytes(static_cast<const uint8_t*>(view), static_cast<size_t>(info.st_size));
         munmap(view, static_cast<size_t>(info.st_size));
     }
     if (file >= 0)

@@ -36,6 +36,11 @@ bool SnapshotFileOpens(const char* path)
     return true;
 }
 
+RgbImage* ReadDibBytes(const uint8_t* bytes, size_t size)
+{
+    return ConvertDibImage(bytes, size, ShowDibMessage);
+}
+
 RgbImage* ReadDibFile(const char* path)
 {
     RgbImage* image = nullptr;
@@ -54,7 +59,7 @@ RgbImage* ReadDibFile(const char* path)
         view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
     }
     if (view != nullptr) {
-        image = ConvertDibImage(static_cast<const uint8_t*>(view), static_cast<size_t>(size.QuadPart), ShowDibMessage);
+        image = ReadDibBytes(static_cast<const uint8_t*>(view), static_cast<size_t>(size.QuadPart));
     }
 
     if (view != nullptr)

@@ -3,12 +3,9 @@
 #include "tools/preview.h"
 
 #include <GL/osmesa.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
@@ -17,23 +14,20 @@
 namespace {
 
 constexpr int kScale = 4;  // drawn at four times the size, then averaged down
-// Frames of rain before the picture is taken: enough for a few rings to
-// spread and cross while each stays distinct.
+// Frames of rain before the picture is taken: enough for a few rings to spread and cross while each stays distinct.
 constexpr int kFrames = 90;
 
 // The floor picture: black, so the ground stays black under the blue tint,
 // with white corners, because the water is coloured by the texel at (0, 0),
-// which blends the four corners.
-bool WriteFloorPicture(const std::string& path)
+// which blends the four corners. Decoded from memory by the renderer's reader.
+RgbImage* FloorPicture()
 {
     Image floor(256, 256, {0, 0, 0, 255});
     for (int y : {0, 255})
         for (int x : {0, 255})
             floor.at(x, y) = {255, 255, 255, 255};
-    std::vector<uint8_t> bytes = EncodeBmp24(floor);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    const std::vector<uint8_t> bytes = EncodeBmp24(floor);
+    return ReadDibBytes(bytes.data(), bytes.size());
 }
 
 }  // namespace
@@ -47,25 +41,15 @@ bool DrawPreview(Image& out)
         return false;
     bool ok = OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, w, h);
 
-    // A name of this process's own: the temp folder is shared with other runs
-    // and other users, whose files there may be neither ours to replace nor
-    // to delete.
-    std::string floorPath =
-        (std::filesystem::temp_directory_path() / ("brinefold_preview_floor_" + std::to_string(getpid()) + ".bmp"))
-            .string();
-    ok = ok && WriteFloorPicture(floorPath);
-    floorSnapshotPath = floorPath.c_str();
-
     if (ok) {
-        // Start-up as the renderer does it, then its loop without a window.
+        // Start-up as the renderer does it (the camera and the tilt start
+        // where the scene declares them), then its loop without a window.
         InitRippleSettings();
         InitWaterGrid();
-        eyePosition[0] = 0.0f;
-        eyePosition[1] = 10.0f;
-        eyePosition[2] = 50.0f;
-        tiltAngle = 100.0f;
         ResizeScene(w, h);
-        ok = InitGlState();
+        RgbImage* floor = FloorPicture();
+        ok = InitGlStateFrom(floor);
+        FreeRgbImage(floor);
     }
     if (ok) {
         // Only the last two frames need drawing: the floor takes the water's
@@ -96,8 +80,6 @@ bool DrawPreview(Image& out)
                                 static_cast<uint8_t>((sum[2] + n / 2) / n), 255};
             }
     }
-    floorSnapshotPath = SnapshotPath;
-    std::remove(floorPath.c_str());
     OSMesaDestroyContext(context);
     return ok;
 }

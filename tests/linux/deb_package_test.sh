@@ -3,7 +3,8 @@
 # unpacked into a scratch root: the hack where Debian's xscreensaver looks
 # for hacks (and it runs from there), its settings description where the
 # settings dialog reads them (naming the hack and its options), the manual,
-# and the libraries it needs among the package's dependencies.
+# the libraries it needs among the package's dependencies, and nothing that
+# lintian finds wrong (no error, no warning).
 #
 #   deb_package_test.sh CPACK_CONFIG OUT_DIR
 set -euo pipefail
@@ -38,4 +39,6 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libgl1 libx11-6 libgstreamer1.0-0; do
   [[ $depends == *"$lib"* ]] || fail "$lib is not among the dependencies: $depends"
 done
-echo "$(basename "$deb"): $(dpkg-deb -c "$deb" | grep -vc '/$') files; Depends: $depends"
+lintian --tag-display-limit 0 "$deb" >"$out/lintian.log" 2>&1 || true
+! grep -E '^[EW]: ' "$out/lintian.log" || fail "lintian finds faults (above)"
+echo "$(basename "$deb"): $(dpkg-deb -c "$deb" | grep -vc '/$') files; Depends: $depends; lintian clean"

@@ -1,8 +1,10 @@
 // The Linux hack's portable core: its command line (where it draws, where
-// the floor comes from), the frame pacing and the -fps figures, and the
-// floor pictures, read back through the renderer's own bitmap reader.
+// the floor comes from), the frame timing with the water's pace on a fake
+// clock, the -fps figures, and the floor pictures, read back through the
+// renderer's own bitmap reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "linux/floor_picture.h"
 #include "linux/frame_clock.h"
 #include "linux/hack_options.h"
+#include "renderer/pacing.h"
 #include "renderer/snapshot_decode.h"
 
 namespace {
@@ -35,14 +38,16 @@ TEST(HackOptions, WhereItDrawsAndWhereTheFloorComesFrom)
         {{}, nullptr, HackTarget::OwnWindow, 0, FloorSource::RootGrab},
         {{"-root"}, nullptr, HackTarget::Root, 0, FloorSource::RootGrab},
         {{"--root", "-window"}, nullptr, HackTarget::OwnWindow, 0, FloorSource::RootGrab},
-        {{"-window-id", "0x1a00007"}, nullptr, HackTarget::GivenWindow, 0x1a00007, FloorSource::RootGrab},
-        {{"--window-id", "4242"}, nullptr, HackTarget::GivenWindow, 4242, FloorSource::RootGrab},
+        // A window given by any route: what is on the screen is not ours to
+        // show (a settings dialog, a locked desktop); the image helper decides.
+        {{"-window-id", "0x1a00007"}, nullptr, HackTarget::GivenWindow, 0x1a00007, FloorSource::Xscreensaver},
+        {{"--window-id", "4242"}, nullptr, HackTarget::GivenWindow, 4242, FloorSource::Xscreensaver},
         // xscreensaver: --root and its window in the environment, its picture.
         {{"--root"}, "0x800008", HackTarget::GivenWindow, 0x800008, FloorSource::Xscreensaver},
         {{}, "8388616", HackTarget::GivenWindow, 8388616, FloorSource::Xscreensaver},
         // Asked explicitly, a window beats the environment's.
         {{"-window"}, "0x800008", HackTarget::OwnWindow, 0, FloorSource::RootGrab},
-        {{"-window-id", "0x99", "-root"}, "0x800008", HackTarget::GivenWindow, 0x99, FloorSource::RootGrab},
+        {{"-window-id", "0x99", "-root"}, "0x800008", HackTarget::GivenWindow, 0x99, FloorSource::Xscreensaver},
         // An environment value that is no window id is no host.
         {{"-root"}, "", HackTarget::Root, 0, FloorSource::RootGrab},
         {{"-root"}, "window", HackTarget::Root, 0, FloorSource::RootGrab},
@@ -66,12 +71,17 @@ TEST(HackOptions, WhereItDrawsAndWhereTheFloorComesFrom)
 
 TEST(HackOptions, ValuesAndRefusals)
 {
-    const ParsedOptions all = Parse({"-delay", "0", "--fps", "-music", "/m/song.mp3", "--image", "/p/floor.bmp"});
+    const ParsedOptions all = Parse({"-delay", "0", "--fps", "-music", "/m/song.mp3", "--image", "/p/floor.bmp",
+                                     "-display", ":7", "-geometry", "320x240+10-20", "-visual", "default"});
     ASSERT_TRUE(all.ok) << all.error;
     EXPECT_EQ(all.options.delayMicros, 0);
     EXPECT_TRUE(all.options.showFps);
     EXPECT_EQ(all.options.musicFile, "/m/song.mp3");
     EXPECT_EQ(all.options.imageFile, "/p/floor.bmp");
+    EXPECT_EQ(all.options.display, ":7");
+    EXPECT_EQ(all.options.geometry, "320x240+10-20");
+    // The toolkit's switches: the last of -fps and -no-fps counts.
+    EXPECT_FALSE(Parse({"-fps", "--no-fps"}).options.showFps);
 
     const ParsedOptions none = Parse({});
     ASSERT_TRUE(none.ok);
@@ -90,6 +100,8 @@ TEST(HackOptions, ValuesAndRefusals)
                       {"-window-id", "0xzz"},
                       {"-music"},
                       {"-image", ""},
+                      {"-display"},
+                      {"-visual", "mono"},
                       {"-roots"},
                       {"root"}}) {
         const ParsedOptions p = Parse(args);
@@ -98,12 +110,66 @@ TEST(HackOptions, ValuesAndRefusals)
     }
 }
 
-TEST(FrameClock, PacingAndFigures)
+// The hack's loop on a fake clock: frames when SecondsToNextFrame says, each
+// taking the steps due then and `drawing` seconds to draw. Frames and steps
+// in one second.
+struct LoopRun {
+    int frames = 0;
+    int passes = 0;  // wakes that found a frame due, drawn or not
+    long long steps = 0;
+};
+LoopRun RunLoop(double delay, double drawing)
 {
-    EXPECT_EQ(SleepAfterFrame(16666, 4000), 12666);
-    EXPECT_EQ(SleepAfterFrame(16666, 20000), 0);  // a slow frame waits no more
-    EXPECT_EQ(SleepAfterFrame(0, 5000), 0);
-    EXPECT_EQ(SleepAfterFrame(16666, -3), 16666);  // a clock that stepped back adds nothing
+    LoopRun run;
+    Pacing pacing;
+    double now = 500.0, lastStart = now - delay;
+    const double end = now + 1.0 - 1e-9;
+    while (now < end) {
+        const double wait = SecondsToNextFrame(lastStart, delay, now, SecondsToNextStep(pacing, now));
+        if (wait > 0.0) {
+            // A real clock always moves on; this one by at least a nanosecond,
+            // past the rounding of sums at the very instant a frame falls due.
+            now += std::max(wait, 1e-9);
+            continue;
+        }
+        ++run.passes;
+        const int steps = TakeDueSteps(pacing, now);  // what DrawDueFrame steps
+        if (steps == 0) {
+            now += 1e-6;  // a pass of the loop that found nothing to draw
+            continue;
+        }
+        lastStart = now;
+        ++run.frames;
+        run.steps += steps;
+        now += drawing;
+    }
+    return run;
+}
+
+TEST(FrameClock, FramesFollowTheDelayAndTheWaterTheClock)
+{
+    // -delay 0 draws as often as the water moves: 60 frames, not thousands.
+    for (const double drawing : {0.0, 0.002}) {
+        const LoopRun flatOut = RunLoop(0.0, drawing);
+        EXPECT_NEAR(flatOut.frames, 60, 1) << drawing;
+        EXPECT_NEAR(flatOut.steps, 60, 1) << drawing;
+        // (A wake exactly at a step's time may find it not yet due by rounding.)
+        EXPECT_LE(flatOut.passes, 2 * flatOut.frames) << "the loop spins between steps";
+    }
+    // Any delay the water can keep up with: 60 steps a second all the same
+    // (give or take the steps of the frame the second ends in).
+    for (const double delay : {0.005, 1.0 / 60, 1.0 / 30, 0.05}) {
+        const LoopRun run = RunLoop(delay, 0.002);
+        EXPECT_NEAR(run.frames, std::min(60.0, 1.0 / delay), 1) << delay;
+        EXPECT_NEAR(run.steps, 60, std::max(1.0, 60 * delay)) << delay;
+    }
+    // A frame that takes longer than the delay waits no more after it.
+    EXPECT_NEAR(RunLoop(1.0 / 60, 0.04).frames, 25, 1);
+    // Ten frames a second: the first takes one step, each later one four of
+    // the six due; the water slows.
+    EXPECT_EQ(RunLoop(0.1, 0.002).steps, 1 + 9 * 4);
+    // A clock that stepped back waits no longer than the delay.
+    EXPECT_DOUBLE_EQ(SecondsToNextFrame(10.0, 0.016, 9.0, 0.0), 0.016);
 
     FpsMeter meter;
     CountFrame(meter, 100.0, 0.004);  // starts the count only

@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
 # The real hack on a private Xvfb display (Mesa), checked on screenshots:
-#  1. its own window over the grabbed desktop (left red, right green): the
-#     picture lies under the water tinted, the water moves, the -fps text is
-#     in the lower left corner, an unplayable -music file changes nothing, and
-#     Escape ends it with exit code 0 within a moment;
-#  2. -image FILE lays that picture instead, and SIGTERM ends it the same way;
-#  3. -window-id into a window made by another program: it draws there,
-#     follows a resize, and ends with exit code 0 when that window goes.
+#  1. its own window over the grabbed desktop (left red, right green), traced:
+#     the picture lies under the water tinted, the water moves, the -fps text
+#     is in the lower left corner, a playlist posing as -music plays nothing
+#     (one line) and opens no network socket, no file is written on the way;
+#     unmapped (iconified) it draws nothing, mapped again it goes on, and q
+#     ends it with exit code 0 within a moment;
+#  2. -image FILE lays that picture instead, and SIGTERM ends it the same way
+#     in the middle of a long -delay;
+#  3. two given windows made by another program, one by -window-id, one by
+#     XSCREENSAVER_WINDOW with --root: both floors come from the image helper
+#     (a stand-in on PATH that notes its calls), one of the two plays the
+#     music, a stray ClientMessage ends neither, a hidden host window does not
+#     stop its hack for good, the hack follows a resize and ends with exit
+#     code 0 when its window goes.
 #
-#   hack_x11_test.sh HACK OUT_DIR
+#   hack_x11_test.sh HACK OUT_DIR X11_TOOL PRESENT_COUNTER_LIBRARY
 set -euo pipefail
 hack=$1
 out=$2
+x11_tool=$3
+present_counter=$4
 mkdir -p "$out"
 # shellcheck source=x11_support.sh
 source "$(dirname "$0")/x11_support.sh"
@@ -19,22 +28,42 @@ trap stop_started EXIT
 
 start_xvfb "$out"
 paint_desktop "$out"
+# The user's private folder for the music lock.
+export XDG_RUNTIME_DIR=$out/runtime
+rm -rf "$XDG_RUNTIME_DIR"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
-# --- 1. own window, Escape -------------------------------------------------
-echo "not music" >"$out/not-music.mp3"
-"$hack" -window -fps -music "$out/not-music.mp3" 2>"$out/own.log" &
-pid=$!
-started_pids+=("$pid")
+# Frames shown so far by the process whose counter file is $1.
+frames_shown() { od -An -tu8 "$1" | tr -d ' '; }
+
+# --- 1. own window, traced: grab, music, unmap, q ---------------------------
+# An HLS playlist whose segments a demuxer would fetch from the network.
+printf '#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10.0,\nhttp://127.0.0.1:9/a.ts\n#EXT-X-ENDLIST\n' \
+  >"$out/playlist.mp3"
+head -c 8 /dev/zero >"$out/own.count"
+strace -f -qq -o "$out/own.trace" -e trace=open,openat,creat,rename,renameat2,link,linkat,memfd_create,socket \
+  env LD_PRELOAD="$present_counter" BF_PRESENT_COUNTER="$out/own.count" \
+  "$hack" -window -fps -music "$out/playlist.mp3" 2>"$out/own.log" &
+tracer=$!
+started_pids+=("$tracer")
 wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' | head -1) ||
   fail "no window titled Brinefold"
+pid=$(xprop -id "$wid" _NET_WM_PID | awk '{ print $3 }')
+[[ $pid =~ ^[0-9]+$ ]] || fail "no _NET_WM_PID on the window"
+started_pids+=("$pid") # strace, stopped, would leave it behind
 shoot_until "$out/own-a.png" 20 tinted_desktop 1024x768+0+0 "own window" ||
   fail "own window: not the desktop under the tinted water"
-# The frame rate, yellow, in the lower left corner once a second has passed.
+# The frame rate, yellow, in the lower left corner once a second has passed,
+# its last line "FPS: 59.9" in the 6-pixel "fixed" font from x = 10: the
+# space after "FPS:" is a clear gap before the figure.
 fps_text() {
-  local yellow
-  yellow=$(count "$1" 160x50+0+718 'r > 0.7 && g > 0.7 && b < 0.3')
-  echo "own window: yellow text pixels $yellow"
-  ((yellow > 40))
+  local yellow='r > 0.7 && g > 0.7 && b < 0.3' text gap figure
+  text=$(count "$1" 160x50+0+718 "$yellow")
+  gap=$(count "$1" 6x10+33+746 "$yellow")
+  figure=$(count "$1" 6x10+40+746 "$yellow")
+  echo "own window: yellow text pixels $text, in the space $gap, in the figure's first digit $figure"
+  ((text > 40)) || return 2
+  ((gap == 0 && figure > 0))
 }
 sleep 0.5
 shoot_until "$out/own-b.png" 10 fps_text || fail "no -fps text in the lower left corner"
@@ -44,16 +73,35 @@ rm -f "$out"/small-?.png
 echo "own window: changed $moved of 49152"
 ((${moved%%.*} > 300)) || fail "the picture did not change between frames"
 
-xdotool windowfocus --sync "$wid" key Escape
-wait_end "$pid" 3 || fail "Escape did not end the hack"
-((ended_code == 0)) || fail "exit code $ended_code after Escape"
-grep -q "no music" "$out/own.log" || fail "no word about the unplayable music file"
+# Unmapped, as a window manager iconifies: no frames, until it is back.
+xdotool windowunmap --sync "$wid"
+sleep 0.3
+before=$(frames_shown "$out/own.count")
+sleep 1
+hidden=$(($(frames_shown "$out/own.count") - before))
+xdotool windowmap --sync "$wid"
+sleep 1
+after=$(frames_shown "$out/own.count")
+echo "own window: pixels shown while unmapped $hidden, in the second after $((after - before - hidden))"
+((hidden == 0)) || fail "the unmapped window went on drawing"
+((after - before > 1024 * 768 * 5)) || fail "the window mapped again does not draw"
 
-# --- 2. -image, SIGTERM ----------------------------------------------------
+xdotool windowfocus --sync "$wid" key q
+wait_end "$tracer" 3 || fail "q did not end the hack"
+((ended_code == 0)) || fail "exit code $ended_code after q"
+[[ $(grep -c 'brinefold: no music: .*playlist' "$out/own.log") == 1 ]] || fail "no one line about the playlist"
+! grep -E 'socket\(AF_INET6?,' "$out/own.trace" || fail "the hack opened a network socket (above)"
+# Files made or opened for writing, but for devices, the music lock, the
+# frame counter, the caches of Mesa and GStreamer and PulseAudio's memory.
+written=$(grep -E 'O_(WRONLY|RDWR|CREAT)|creat\(|rename|link\(|memfd_create' "$out/own.trace" |
+  grep -vE '"/dev/|brinefold-music\.lock|own\.count|/\.cache/|"pulseaudio"|= -1 ' || true)
+[[ -z $written ]] || fail "files written during the grab: $written"
+
+# --- 2. -image, SIGTERM within a long delay ---------------------------------
 # Top half blue, bottom half yellow: nothing red or green from the desktop.
 convert -size 640x480 xc:'rgb(240,240,40)' -fill 'rgb(40,40,240)' -draw 'rectangle 0,0 639,239' \
   -type TrueColor "BMP3:$out/floor.bmp"
-"$hack" -image "$out/floor.bmp" &
+"$hack" -image "$out/floor.bmp" -delay 20000000 &
 pid=$!
 started_pids+=("$pid")
 timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' >/dev/null || fail "no window with -image"
@@ -64,36 +112,83 @@ image_floor() {
   desktop=$(count "$out/small.png" 256x150+0+0 'abs(r - g) > 0.08')
   rm -f "$out/small.png"
   echo "-image: blue-ish top $blues, red or green $desktop"
-  ((blues > 1500 && desktop < 200))
+  ((blues > 1500 && desktop < 200)) && return 0
+  ((desktop < 200)) && return 2
+  return 1
 }
 shoot_until "$out/image.png" 20 image_floor || fail "the -image picture is not the floor"
 kill -TERM "$pid"
-wait_end "$pid" 3 || fail "SIGTERM did not end the hack"
+wait_end "$pid" 2 || fail "SIGTERM did not end the hack within its 20 s frame"
 ((ended_code == 0)) || fail "exit code $ended_code after SIGTERM"
 
-# --- 3. -window-id, resize, the host's end ---------------------------------
-xlogo -geometry 320x240+0+0 2>/dev/null &
-host_pid=$!
-started_pids+=("$host_pid")
-shell=$(timeout 10 xdotool search --sync --onlyvisible --class '^xlogo$' | head -1) || fail "no host window"
-# The logo is drawn in the shell's one child, which covers it: that is the
+# --- 3. given windows, the image helper, the music, stray messages ----------
+# The stand-in helper notes the window it is asked for and copies the screen
+# into the pixmap, as the real one does when the user lets it grab the desktop.
+mkdir -p "$out/bin"
+cat >"$out/bin/xscreensaver-getimage" <<HELPER
+#!/bin/sh
+echo "\$1" >>"$out/getimage.log"
+exec "$x11_tool" copy-screen "\$@"
+HELPER
+chmod +x "$out/bin/xscreensaver-getimage"
+rm -f "$out/getimage.log"
+sox -q -n -r 22050 -c 1 "$out/tone.wav" synth 30 sine 440
+
+# The logo is drawn in each shell's one child, which covers it: that is the
 # window to draw into (and the shell's resize reaches it).
-host=$(xwininfo -children -id "$shell" | awk '/child:$/ { getline; print $1 }')
-[[ -n $host ]] || fail "the host window has no child"
-"$hack" -window-id "$host" &
-pid=$!
-started_pids+=("$pid")
-# Inside the host only: the hack must not draw beyond it.
+host_window() { # title geometry: sets host (the child), shell and host_pid
+  xlogo -title "$1" -geometry "$2" 2>/dev/null &
+  host_pid=$!
+  started_pids+=("$host_pid")
+  shell=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1) || fail "no host window $1"
+  host=$(xwininfo -children -id "$shell" | awk '/child:$/ { getline; print $1 }')
+  [[ -n $host ]] || fail "the host window has no child"
+}
+host_window host-a 320x240+0+0
+host_a=$host shell_a=$shell pid_host_a=$host_pid
+host_window host-b 320x240+0+400
+host_b=$host pid_host_b=$host_pid
+
+PATH=$out/bin:$PATH "$hack" -window-id "$host_a" -music "$out/tone.wav" 2>"$out/given-a.log" &
+pid_a=$!
+started_pids+=("$pid_a")
+PATH=$out/bin:$PATH XSCREENSAVER_WINDOW=$host_b "$hack" --root -music "$out/tone.wav" 2>"$out/given-b.log" &
+pid_b=$!
+started_pids+=("$pid_b")
 shoot_until "$out/given-a.png" 20 tinted_desktop 320x240+0+0 "given window" ||
   fail "given window: not the desktop under the tinted water"
 outside=$(count "$out/given-a.png" 300x200+500+400 'abs(r - 0.16) < 0.05 && g > 0.9')
 ((outside > 50000)) || fail "the hack drew outside the given window"
+shoot_until "$out/given-b.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WINDOW" ||
+  fail "XSCREENSAVER_WINDOW: not the desktop under the tinted water"
+for host in "$host_a" "$host_b"; do
+  grep -qx "$(printf '0x%x' "$host")" "$out/getimage.log" || fail "the image helper was not asked for $host"
+done
+holding=0
+for p in "$pid_a" "$pid_b"; do
+  if ls -l "/proc/$p/fd" 2>/dev/null | grep -q 'tone\.wav'; then holding=$((holding + 1)); fi
+done
+echo "given windows: $holding of 2 hold the music file"
+((holding == 1)) || fail "$holding hacks play the music"
 
-xdotool windowsize "$shell" 640 480
-shoot_until "$out/given-b.png" 20 tinted_desktop 640x480+0+0 "given window after resize" ||
+"$x11_tool" stray-message "$host_b"
+"$x11_tool" stray-message "$host_a"
+sleep 0.5
+kill -0 "$pid_a" && kill -0 "$pid_b" || fail "a stray ClientMessage ended a hack"
+# Hidden by its host for a moment, the window is drawn again once shown.
+xdotool windowunmap --sync "$host_b"
+sleep 0.5
+xdotool windowmap --sync "$host_b"
+shoot_until "$out/given-b2.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WINDOW shown again" ||
+  fail "the hack stopped when its host hid the window"
+
+xdotool windowsize "$shell_a" 640 320
+shoot_until "$out/given-a2.png" 20 tinted_desktop 640x320+0+0 "given window after resize" ||
   fail "given window: the picture did not follow the resize"
 
-kill "$host_pid"
-wait_end "$pid" 5 || fail "the hack did not end with its host window"
-((ended_code == 0)) || fail "exit code $ended_code after the host window went"
+kill "$pid_host_a" "$pid_host_b"
+for p in "$pid_a" "$pid_b"; do
+  wait_end "$p" 5 || fail "a hack did not end with its host window"
+  ((ended_code == 0)) || fail "exit code $ended_code after the host window went"
+done
 echo "screenshots in $out"

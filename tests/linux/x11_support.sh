@@ -61,32 +61,48 @@ wait_end() {
 
 # Screenshots of the whole screen into FILE until CHECK FILE passes, for at
 # most SECONDS: how soon a show is up depends on the machine's load, what it
-# must show does not. False when it never passes (CHECK said why).
+# must show does not. CHECK returns 0 (it passes), 1 (the region shows
+# something else) or 2 (nothing drawn there yet). Once something shows, the
+# check must pass in that screenshot or the next: a wrong picture does not
+# get to wait for a lucky frame. False when it does not (CHECK said why).
 shoot_until() { # file seconds check...
   local file=$1 seconds=$2
   shift 2
-  local deadline=$((SECONDS + seconds))
+  local deadline=$((SECONDS + seconds)) misses=0 result
   while true; do
     import -window root "$file"
-    "$@" "$file" && return 0
+    result=0
+    "$@" "$file" || result=$?
+    ((result == 0)) && return 0
+    if ((result == 1)); then
+      ((++misses < 2)) || return 1
+    fi
     ((SECONDS < deadline)) || return 1
-    sleep 0.5
+    sleep 0.3
   done
 }
 
 # The desktop (left red, right green) under the tinted water, in a region of
-# a screenshot: both halves recognisable, nothing near the desktop's own 240
-# (red and green are scaled by 0.2). Sampled down for a quick count.
+# a screenshot: each half mostly its own colour, nothing near the desktop's
+# own 240 (red and green are scaled by 0.2). Nothing drawn yet while the
+# region is mostly black or white, or shows the bare desktop (a screenshot
+# taken as the window appears). Sampled down for a quick count.
 tinted_desktop() { # geometry label file
-  local small=${3%.png}-small.png reds greens bright w h
+  local small=${3%.png}-small.png reds greens bright drawn w h
   convert "$3" -crop "$1" +repage -sample 25% "$small"
   w=$(identify -format '%w' "$small")
   h=$(identify -format '%h' "$small")
   reds=$(count "$small" "$((w / 2))x$((h * 3 / 4))+0+0" 'r > g + 0.08 && r > 0.1')
   greens=$(count "$small" "$((w / 2))x$((h * 3 / 4))+$((w / 2))+0" 'g > r + 0.08 && g > 0.1')
   bright=$(count "$small" "${w}x$((h * 3 / 4))+0+0" 'max(r, g) > 0.85')
+  drawn=$(count "$small" "${w}x${h}+0+0" 'max(r, g, b) > 0.05 && max(r, g, b) < 0.85')
   rm -f "$small"
-  echo "$2: red-ish left $reds, green-ish right $greens, bright $bright (of $((w * h * 3 / 4)))"
-  local least=$((w * h / 40))
-  ((reds > least && greens > least && bright < w * h / 500))
+  echo "$2: red-ish left $reds, green-ish right $greens, bright $bright, drawn $drawn (of $((w * h * 3 / 4)))"
+  # Each half holds 3/8 of the region: a third of it at least tinted in its
+  # colour, whatever the tilt (the water blended any other way leaves none).
+  local least=$((w * h / 8))
+  ((bright < w * h / 500)) || return 2
+  ((reds > least && greens > least)) && return 0
+  ((drawn > w * h / 10)) && return 1
+  return 2
 }
