@@ -65,15 +65,20 @@ double SecondsToNextFrame(const Pacing& pacing, double now, double lastFrame, do
     return std::max(SecondsToNextStep(pacing, now), lastFrame + framePeriod - now);
 }
 
+void RunStepsUndrawn(int steps)
+{
+    for (int i = 0; i < steps; ++i) {
+        AdvanceWater();
+        AdvanceTilt();
+    }
+}
+
 bool DrawDueFrame(Pacing& pacing, double now)
 {
     const int steps = TakeDueSteps(pacing, now);
     if (steps == 0)
         return false;
-    for (int i = 1; i < steps; ++i) {
-        AdvanceWater();
-        AdvanceTilt();
-    }
+    RunStepsUndrawn(steps - 1);
     DrawFrame();  // the last step's water, drawn at the tilt it had
     AdvanceTilt();
     return true;

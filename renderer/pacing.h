@@ -32,6 +32,9 @@ double SecondsToNextStep(const Pacing& pacing, double now);
 // and the tilt it had before that step (the scene's DrawFrame). False, with
 // nothing drawn or changed, while no step is due.
 bool DrawDueFrame(Pacing& pacing, double now);
+// Steps of the water and the tilt with nothing drawn, as a frame runs those
+// before its last; also for a picture made ahead, such as the preview.
+void RunStepsUndrawn(int steps);
 
 // The refresh period of a display that reports `hertz` (Windows' VREFRESH);
 // 0 and 1 mean the hardware's default, taken as 60 Hz.

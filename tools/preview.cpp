@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
@@ -53,15 +54,11 @@ bool DrawPreview(Image& out)
     }
     if (ok) {
         // Only the last two frames need drawing: the floor takes the water's
-        // tint from the second drawn frame on.
-        for (int frame = 0; frame < kFrames - 2; ++frame) {
-            AdvanceWater();
-            tiltAngle = static_cast<float>(tiltAngle + 0.2);
-        }
-        for (int frame = 0; frame < 2; ++frame) {
-            DrawFrame();
-            tiltAngle = static_cast<float>(tiltAngle + 0.2);
-        }
+        // tint from the second drawn frame on. They come one step apart.
+        RunStepsUndrawn(kFrames - 2);
+        Pacing pacing;
+        DrawDueFrame(pacing, 0.0);
+        DrawDueFrame(pacing, 1.0 / kWaterStepsPerSecond);
         glFinish();
         out = Image(kPreviewWidth, kPreviewHeight);
         for (int y = 0; y < kPreviewHeight; ++y)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
@@ -62,8 +63,8 @@ struct Scene {
     }
 };
 
-// Frames as the program's loop makes them: DrawFrame, then the picture
-// finished (the swap), then the tilt. A frame's cost depends on the tilt (how
+// Frames as the program's loop makes them at 60 frames a second: a step and
+// the drawing, then the picture finished (the swap). A frame's cost depends on the tilt (how
 // much floor and water cover the screen), so one iteration is a whole turn,
 // 1800 frames at 0.2 degrees each, with its mean and its worst frame (and the
 // tilt that frame had). The first frames warm the rain up.
@@ -75,16 +76,20 @@ void BM_DrawFrameWholeTurn1024x768(benchmark::State& state)
         state.SkipWithError("no OSMesa context or no floor texture");
         return;
     }
+    // One step a frame, as at 60 frames a second.
+    Pacing pacing;
+    long long frame = 0;
+    const auto nextFrame = [&] { return static_cast<double>(frame++) / kWaterStepsPerSecond; };
     for (int k = 0; k < 30; ++k) {
-        DrawFrame();
+        DrawDueFrame(pacing, nextFrame());
         glFinish();
-        tiltAngle = static_cast<float>(tiltAngle + 0.2);
     }
     double submitted = 0.0, finished = 0.0, worst = 0.0, worstTilt = 0.0;
     for (auto _ : state) {
         for (int k = 0; k < kFramesPerTurn; ++k) {
+            const double tilt = tiltAngle;
             const auto start = Clock::now();
-            DrawFrame();
+            DrawDueFrame(pacing, nextFrame());
             const auto drawn = Clock::now();
             glFinish();
             const auto done = Clock::now();
@@ -94,9 +99,8 @@ void BM_DrawFrameWholeTurn1024x768(benchmark::State& state)
             finished += finish;
             if (calls + finish > worst) {
                 worst = calls + finish;
-                worstTilt = std::fmod(tiltAngle, 360.0);
+                worstTilt = std::fmod(tilt, 360.0);
             }
-            tiltAngle = static_cast<float>(tiltAngle + 0.2);
         }
     }
     const double frames = static_cast<double>(state.iterations()) * kFramesPerTurn;
