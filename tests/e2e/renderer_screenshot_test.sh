@@ -11,6 +11,7 @@ exe=$1
 out=$2
 : "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${DISPLAY:?}"
 mkdir -p "$out"
+wait_window=$(dirname "$0")/../../scripts/wait-window
 
 fail() {
   echo "FAIL: $*" >&2
@@ -30,7 +31,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' | head -1) ||
+wid=$("$wait_window" 10 --name '^Brinefold_VC$') ||
   fail "no window titled Brinefold_VC"
 sleep 1
 import -window root "$out/frame-a.png"

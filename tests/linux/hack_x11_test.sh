@@ -15,6 +15,7 @@ out=$2
 mkdir -p "$out"
 # shellcheck source=x11_support.sh
 source "$(dirname "$0")/x11_support.sh"
+wait_window=$(dirname "$0")/../../scripts/wait-window
 trap stop_started EXIT
 
 start_xvfb "$out"
@@ -25,7 +26,7 @@ echo "not music" >"$out/not-music.mp3"
 "$hack" -window -fps -music "$out/not-music.mp3" 2>"$out/own.log" &
 pid=$!
 started_pids+=("$pid")
-wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' | head -1) ||
+wid=$("$wait_window" 10 --name '^Brinefold$') ||
   fail "no window titled Brinefold"
 shoot_until "$out/own-a.png" 20 tinted_desktop 1024x768+0+0 "own window" ||
   fail "own window: not the desktop under the tinted water"
@@ -56,7 +57,7 @@ convert -size 640x480 xc:'rgb(240,240,40)' -fill 'rgb(40,40,240)' -draw 'rectang
 "$hack" -image "$out/floor.bmp" &
 pid=$!
 started_pids+=("$pid")
-timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' >/dev/null || fail "no window with -image"
+"$wait_window" 10 --name '^Brinefold$' >/dev/null || fail "no window with -image"
 image_floor() {
   convert "$1" -sample 256x192 "$out/small.png"
   local blues desktop
@@ -75,7 +76,7 @@ wait_end "$pid" 3 || fail "SIGTERM did not end the hack"
 xlogo -geometry 320x240+0+0 2>/dev/null &
 host_pid=$!
 started_pids+=("$host_pid")
-shell=$(timeout 10 xdotool search --sync --onlyvisible --class '^xlogo$' | head -1) || fail "no host window"
+shell=$("$wait_window" 10 --class '^xlogo$') || fail "no host window"
 # The logo is drawn in the shell's one child, which covers it: that is the
 # window to draw into (and the shell's resize reaches it).
 host=$(xwininfo -children -id "$shell" | awk '/child:$/ { getline; print $1 }')
