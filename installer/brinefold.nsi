@@ -136,19 +136,50 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; Puts a program in place. A file another program still has open cannot be
+; replaced; silent NSIS would skip it without a word and report success, so
+; this tries again for a while (an old program that has just ended lets go
+; of its file a moment later) and then ends the install with exit code 3.
+!macro BF_PUT_PROGRAM NAME
+  StrCpy $R9 0
+  ${Do}
+    ClearErrors
+    SetOverwrite try
+    File "${BF_BIN_DIR}\${NAME}"
+    SetOverwrite on
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    IntOp $R9 $R9 + 1
+    ${If} $R9 >= 100
+      DetailPrint "$SYSDIR\${NAME} is in use and could not be replaced."
+      SetErrorLevel 3
+      Abort
+    ${EndIf}
+    Sleep 100
+  ${Loop}
+!macroend
+
 Section "Brinefold screensaver" SecProgram
   SectionIn RO
   SetRegView 64
   SetOutPath $SYSDIR
-  File "${BF_BIN_DIR}\Brinefold.scr"
-  File "${BF_BIN_DIR}\Brinefold.dll"
+  !insertmacro BF_PUT_PROGRAM Brinefold.scr
+  !insertmacro BF_PUT_PROGRAM Brinefold.dll
   ; Nothing else goes beside the programs and no rights change: each user's
   ; settings and picture live in that user's own profile. A Brinefold.ini an
   ; administrator placed here stays, as every user's default settings; one an
   ; older version made writable for all users gets back the system folder's
   ; own rights, so no account can steer the others' music through it.
-  IfFileExists "$SYSDIR\Brinefold.ini" 0 +2
+  ${If} ${FileExists} "$SYSDIR\Brinefold.ini"
     nsExec::Exec '"$SYSDIR\icacls.exe" "$SYSDIR\Brinefold.ini" /reset'
+    Pop $0
+    ${If} $0 != 0
+      DetailPrint "icacls could not reset the rights of $SYSDIR\Brinefold.ini ($0)."
+      SetErrorLevel 4
+      Abort
+    ${EndIf}
+  ${EndIf}
 
   SetOutPath $INSTDIR
   File "${BF_DOC_DIR}\README.txt"

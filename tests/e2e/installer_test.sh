@@ -22,6 +22,7 @@ set -euo pipefail
 
 probe=$1 setup=$2 built_scr=$3 built_dll=$4 version=$5
 : "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${DISPLAY:?}"
+wait_window=$(dirname "$0")/../../scripts/wait-window
 
 sys=$WINEPREFIX/drive_c/windows/system32
 folder="$WINEPREFIX/drive_c/Program Files/Brinefold"
@@ -97,10 +98,19 @@ finish() {
 trap finish EXIT
 clean
 
-install() { # ARGS...
-  local code=0
+# install STEP ARGS...: the installer's exit code, said with its meaning, and
+# the programs it must have put in place.
+install() {
+  local step=$1 code=0
+  shift
   wine "$setup" "$@" || code=$?
-  expect "installer exit code ($*)" "$code" 0
+  local -A meaning=([1]="NSIS aborted" [3]="a program in the system folder was in use"
+    [4]="a rights command failed")
+  if ((code != 0)); then
+    fail "$step: the installer ($*) ended with exit code $code (${meaning[$code]:-unknown})"
+  fi
+  cmp -s "$built_scr" "$sys/Brinefold.scr" || fail "$step: Brinefold.scr is not the built one"
+  cmp -s "$built_dll" "$sys/Brinefold.dll" || fail "$step: Brinefold.dll is not the built one"
 }
 # The uninstaller copies itself elsewhere and returns at once; its last step
 # removes the installed-programs entry.
@@ -129,10 +139,7 @@ leave_user_files() {
 echo "== 1. install over a previous screensaver, show, uninstall"
 probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\previous.scr'
 probe set "$desktop" ScreenSaveActive 0
-install /S /SETCURRENT
-
-cmp -s "$built_scr" "$sys/Brinefold.scr" || fail "Brinefold.scr is not the built one"
-cmp -s "$built_dll" "$sys/Brinefold.dll" || fail "Brinefold.dll is not the built one"
+install "first install" /S /SETCURRENT
 for f in README.txt LICENSE.txt Uninstall.exe; do
   [[ -f $folder/$f ]] || fail "$f missing from Program Files\\Brinefold"
 done
@@ -174,14 +181,14 @@ icons=$(field Icons "$(probe version "$ours")")
 # reinstall, which also keeps the remembered previous screensaver (both
 # checked at the uninstall, which removes the file).
 printf '[Section]\r\nkept=1\r\n' >"$sys/Brinefold.ini"
-install /S /SETCURRENT
+install "reinstall over an administrator's Brinefold.ini" /S /SETCURRENT
 grep -q '^kept=1' "$sys/Brinefold.ini" || fail "the reinstall changed the administrator's Brinefold.ini"
 
 # The installed screensaver's run switch: the renderer beside it opens its
 # window; closing that window ends the launcher too.
 wine 'C:\windows\system32\Brinefold.scr' /s &
 show_pid=$!
-if timeout 15 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' >/dev/null; then
+if "$wait_window" 15 --name '^Brinefold_VC$' >/dev/null; then
   echo "ok: the installed Brinefold.scr /s opened Brinefold_VC"
   [[ -f $user_pictures/Brinefold.bmp ]] || fail "no picture in %LOCALAPPDATA%\\Brinefold during the show"
   [[ $(probe close Brinefold_VC) != *absent* ]] || fail "Brinefold_VC went away before it was closed"
@@ -217,9 +224,9 @@ expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)"
 expect "installer's own key" "$(probe key 'HKCU\Software\Brinefold')" absent
 
 echo "== 2. silent default, a choice made after install, /KEEPSNAPSHOT"
-install /S
+install "silent install without /SETCURRENT" /S
 expect "SCRNSAVE.EXE after /S alone" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\previous.scr'
-install /S /SETCURRENT
+install "install with /SETCURRENT over it" /S /SETCURRENT
 probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\other.scr'
 leave_user_files
 uninstall /S /KEEPSNAPSHOT
@@ -233,7 +240,7 @@ expect "ScreenSaveActive chosen after install" "$(value "$desktop" ScreenSaveAct
 echo "== 3. no screensaver before; another user's old picture"
 probe delete "$desktop" SCRNSAVE.EXE
 probe delete "$desktop" ScreenSaveActive
-install /S /SETCURRENT
+install "install with no screensaver chosen" /S /SETCURRENT
 expect "SCRNSAVE.EXE" "$(value "$desktop" SCRNSAVE.EXE)" "$ours"
 # Wine takes a file's owner from its Unix owner (our uid is the user, any
 # other Anonymous, S-1-5-7) and ignores one set through SetNamedSecurityInfo:
