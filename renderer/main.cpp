@@ -243,7 +243,9 @@ std::string SnapshotArgument()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    BindFromSystemFolder({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32)});
+    if (!UseSystemFolderLibrariesOnly({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32)})) {
+        return 0;
+    }
     const std::string snapshot = SnapshotArgument();
     if (!snapshot.empty()) {
         floorSnapshotPath = snapshot.c_str();

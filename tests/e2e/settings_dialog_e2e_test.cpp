@@ -212,6 +212,10 @@ protected:
     {
         ClickAt({5, 5}, 0, 0);
     }  // the pointer away from the dialog
+    void TearDown() override
+    {
+        SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+    }
 };
 
 // ---------------------------------------------------------------- tests
@@ -385,8 +389,10 @@ TEST_F(SettingsDialogE2E, AHandEditedKindSelectsNothingAndCancelWritesNothing)
     EXPECT_EQ(ReadBytes(kIni), before);
 }
 
+// The chooser beside planted system DLLs, which neither it nor the dialog loads.
 TEST_F(SettingsDialogE2E, TheFileChooserCancelledChangesNothingAndAChosenFileIsShownAndSaved)
 {
+    ASSERT_TRUE(PlantSystemDlls(BF_PLANTED_DLL_PATH, kFolder));
     WriteBytes(kIni, Ini(" 0", " 0", ""));
     Launcher launcher("/c");
     Dialog d(launcher);
@@ -409,6 +415,7 @@ TEST_F(SettingsDialogE2E, TheFileChooserCancelledChangesNothingAndAChosenFileIsS
     d.Press(kIdCmdSet);
     ASSERT_TRUE(launcher.Ended(5000));
     EXPECT_EQ(ReadBytes(kIni), Saved(" 2", " 0", "C:\\bf-dialog-e2e\\tune.wav"));
+    EXPECT_EQ(PlantedDllsLoaded(kFolder), std::vector<std::string>{}) << "planted DLLs were loaded";
 }
 
 // A file whose name the ANSI code page cannot write is kept by its short

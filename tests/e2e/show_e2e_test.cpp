@@ -31,9 +31,6 @@ namespace {
 constexpr char kRoot[] = "C:\\bf-show-e2e";
 constexpr char kReal[] = "C:\\bf-show-e2e\\real";         // the real renderer beside the launcher
 constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";  // the stand-in as Brinefold.dll
-// System DLLs that are not KnownDLLs, planted beside the real programs.
-constexpr const char* kPlanted[] = {"winmm", "msimg32", "opengl32", "glu32"};
-
 std::string Snapshot()
 {
     return BrinefoldFolder(FOLDERID_LocalAppData) + "\\Brinefold.bmp";
@@ -300,11 +297,6 @@ protected:
         ASSERT_TRUE(CopyBuilt(BF_RENDERER_PATH, std::string(kReal) + "\\Brinefold.dll"));
         ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kStandIn) + "\\Brinefold.scr"));
         ASSERT_TRUE(CopyBuilt(BF_STAND_IN_PATH, std::string(kStandIn) + "\\Brinefold.dll"));
-        for (const char* name : kPlanted) {
-            const std::string planted = std::string(kReal) + "\\" + name + ".dll";
-            ASSERT_TRUE(CopyBuilt(BF_PLANTED_DLL_PATH, planted));
-            DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
-        }
     }
     void TearDown() override
     {
@@ -329,7 +321,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     // Wine prefers its own DLLs; told to prefer the ones it finds, it would load
     // the planted copies if the programs searched their own folder.
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", "mscoree,mshtml=;winmm,msimg32,opengl32,glu32=n,b");
+    ASSERT_TRUE(PlantSystemDlls(BF_PLANTED_DLL_PATH, kReal));
 
     {
         PatternWindow pattern;
@@ -395,9 +387,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
     }
     EXPECT_FALSE(Exists(snapshot)) << "the picture outlived the show";
     EXPECT_FALSE(Exists("C:\\velkor"));
-    for (const char* name : kPlanted)
-        EXPECT_FALSE(Exists(std::string(kReal) + "\\" + name + ".dll.loaded"))
-            << "the planted " << name << " was loaded";
+    EXPECT_EQ(PlantedDllsLoaded(kReal), std::vector<std::string>{}) << "planted DLLs were loaded";
 }
 
 TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)

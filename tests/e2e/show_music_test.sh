@@ -8,12 +8,16 @@
 # nothing is sent to the device at the end (read from Wine's MCI trace).
 # The renderer is the stand-in (show_stand_in.cpp): its window lasts a set time.
 #
-#   show_music_test.sh LAUNCHER_EXE STAND_IN_EXE WORK_DIR     (inside a test bed's env)
+# The MP3 show runs beside marker copies of system DLLs (PLANTED_DLL), Wine
+# told to prefer them: none is loaded.
+#
+#   show_music_test.sh LAUNCHER_EXE STAND_IN_EXE PLANTED_DLL WORK_DIR     (inside a test bed's env)
 set -euo pipefail
 
 launcher=$1
 stand_in=$2
-work=$3
+planted_dll=$3
+work=$4
 : "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${PULSE_SERVER:?}"
 
 folder=$WINEPREFIX/drive_c/bf-show-music
@@ -69,7 +73,14 @@ WINEDEBUG=+winmm show wav 1500 1.2
   fail "wav: the sound player was not stopped at the end"
 
 settings 2 'C:\bf-show-music\my music\rain song.mp3'
-WINEDEBUG=+mci show mp3 2500 1.2
+planted=(winmm msimg32 uxtheme comctl32 comdlg32 shell32 mciqtz32 quartz)
+for name in "${planted[@]}"; do cp "$planted_dll" "$folder/$name.dll"; done
+prefer=$(IFS=,; echo "${planted[*]}")
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$prefer=n,b" WINEDEBUG=+mci show mp3 2500 1.2
+for name in "${planted[@]}"; do
+  [[ ! -e $folder/$name.dll.loaded ]] || fail "mp3: the planted $name.dll was loaded"
+  rm -f "$folder/$name.dll"
+done
 (($(count "$heard") >= 8)) || fail "mp3: only $(count "$heard") tenths of sound during a 2.5 s show"
 [[ $heard == *.......... ]] || fail "mp3: still sounding after the show"
 [[ $(grep -a 'mciSendStringW (L"' "$work/mp3.log" | tail -2 | grep -o 'L"[a-z]* MP3Play"' | tr '\n' ' ') == \

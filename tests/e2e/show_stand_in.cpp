@@ -7,10 +7,15 @@
 // ms (none when 0), then exits. Unset: exits at once without a window.
 #include <windows.h>
 
+#include "common/system_libraries_win.h"
+
 #include <cstdio>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // As the renderer does: it runs beside DLLs planted to catch the launcher.
+    if (!UseSystemFolderLibrariesOnly({}))
+        return 0;
     char schedule[64] = {};
     unsigned delay = 0;
     unsigned keep = 0;

@@ -43,6 +43,35 @@ testing::AssertionResult CopyBuilt(const std::string& built, const std::string& 
     return testing::AssertionFailure() << "cannot copy " << from << " -> " << to << " (error " << GetLastError() << ")";
 }
 
+namespace {
+constexpr const char* kPlantedDlls[] = {"winmm",    "msimg32",  "opengl32", "glu32",   "uxtheme",
+                                        "comctl32", "comdlg32", "shell32",  "mciqtz32"};
+}  // namespace
+
+testing::AssertionResult PlantSystemDlls(const std::string& markerDll, const std::string& folder)
+{
+    std::string preferPlanted = "mscoree,mshtml=;";
+    for (const char* name : kPlantedDlls) {
+        const std::string planted = folder + "\\" + name + ".dll";
+        if (auto copied = CopyBuilt(markerDll, planted); !copied)
+            return copied;
+        DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
+        preferPlanted += std::string(name) + ",";
+    }
+    preferPlanted.back() = '=';
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", (preferPlanted + "n,b").c_str());
+    return testing::AssertionSuccess();
+}
+
+std::vector<std::string> PlantedDllsLoaded(const std::string& folder)
+{
+    std::vector<std::string> loaded;
+    for (const char* name : kPlantedDlls)
+        if (GetFileAttributesA((folder + "\\" + name + ".dll.loaded").c_str()) != INVALID_FILE_ATTRIBUTES)
+            loaded.push_back(name);
+    return loaded;
+}
+
 std::string BrinefoldFolder(REFKNOWNFOLDERID base)
 {
     wchar_t* known = nullptr;

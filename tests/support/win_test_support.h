@@ -25,6 +25,16 @@ std::string WindowsPath(std::string path);
 // Copies a program the build made (its Linux path) to a Windows path.
 testing::AssertionResult CopyBuilt(const std::string& built, const std::string& to);
 
+// Marker copies (built planted_dll) of system DLLs beside the programs in
+// FOLDER, with Wine told to prefer them, as Windows does for names outside
+// KnownDLLs: those not on the list, and those whose loading loads more by
+// name (comdlg32 and shell32 bring in comctl32, which loads uxtheme; MCI
+// loads mciqtz32 for an MP3). Sets WINEDLLOVERRIDES for the processes started
+// after it.
+testing::AssertionResult PlantSystemDlls(const std::string& markerDll, const std::string& folder);
+// The planted DLLs something loaded since, by name.
+std::vector<std::string> PlantedDllsLoaded(const std::string& folder);
+
 // The user's "<known folder>\Brinefold" (FOLDERID_LocalAppData: the picture,
 // FOLDERID_RoamingAppData: the settings); the test bed's paths are ASCII.
 std::string BrinefoldFolder(REFKNOWNFOLDERID base);
