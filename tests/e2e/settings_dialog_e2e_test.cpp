@@ -214,7 +214,7 @@ protected:
     }  // the pointer away from the dialog
     void TearDown() override
     {
-        SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+        ForgetPlantedDlls();
     }
 };
 

@@ -301,7 +301,7 @@ protected:
     void TearDown() override
     {
         SetEnvironmentVariableA("BF_STAND_IN", nullptr);
-        SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+        ForgetPlantedDlls();
     }
 
     static std::string Launcher(const char* folder)

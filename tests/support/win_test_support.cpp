@@ -46,21 +46,33 @@ testing::AssertionResult CopyBuilt(const std::string& built, const std::string& 
 namespace {
 constexpr const char* kPlantedDlls[] = {"winmm",    "msimg32",  "opengl32", "glu32",   "uxtheme",
                                         "comctl32", "comdlg32", "shell32",  "mciqtz32"};
+// HACK: Wine reads WINEDLLOVERRIDES of a process that a Windows program starts
+// from its Unix environment, not from the environment the program passes on:
+// per-program overrides in the registry reach the programs instead.
+constexpr const char* kOverriddenPrograms[] = {"Software\\Wine\\AppDefaults\\Brinefold.scr",
+                                               "Software\\Wine\\AppDefaults\\Brinefold.dll"};
 }  // namespace
 
 testing::AssertionResult PlantSystemDlls(const std::string& markerDll, const std::string& folder)
 {
-    std::string preferPlanted = "mscoree,mshtml=;";
     for (const char* name : kPlantedDlls) {
         const std::string planted = folder + "\\" + name + ".dll";
         if (auto copied = CopyBuilt(markerDll, planted); !copied)
             return copied;
         DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
-        preferPlanted += std::string(name) + ",";
+        for (const char* program : kOverriddenPrograms) {
+            const std::string key = std::string(program) + "\\DllOverrides";
+            if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, "native,builtin", 15) != ERROR_SUCCESS)
+                return testing::AssertionFailure() << "cannot write " << key;
+        }
     }
-    preferPlanted.back() = '=';
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", (preferPlanted + "n,b").c_str());
     return testing::AssertionSuccess();
+}
+
+void ForgetPlantedDlls()
+{
+    for (const char* program : kOverriddenPrograms)
+        RegDeleteTreeA(HKEY_CURRENT_USER, program);
 }
 
 std::vector<std::string> PlantedDllsLoaded(const std::string& folder)

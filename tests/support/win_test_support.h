@@ -29,9 +29,10 @@ testing::AssertionResult CopyBuilt(const std::string& built, const std::string& 
 // FOLDER, with Wine told to prefer them, as Windows does for names outside
 // KnownDLLs: those not on the list, and those whose loading loads more by
 // name (comdlg32 and shell32 bring in comctl32, which loads uxtheme; MCI
-// loads mciqtz32 for an MP3). Sets WINEDLLOVERRIDES for the processes started
-// after it.
+// loads mciqtz32 for an MP3). Wine prefers them for programs named
+// Brinefold.scr or Brinefold.dll until ForgetPlantedDlls.
 testing::AssertionResult PlantSystemDlls(const std::string& markerDll, const std::string& folder);
+void ForgetPlantedDlls();
 // The planted DLLs something loaded since, by name.
 std::vector<std::string> PlantedDllsLoaded(const std::string& folder);
 
