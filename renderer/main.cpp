@@ -9,7 +9,8 @@
 //
 // Its one argument, optional, is the snapshot's full path in quotes: the
 // launcher keeps the picture in the user's own folder. Without one the
-// renderer reads the fixed SnapshotPath.
+// renderer reads the fixed SnapshotPath, if the user, SYSTEM or the
+// Administrators own it.
 #include <windows.h>
 
 #include <cstddef>
@@ -249,6 +250,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const std::string snapshot = SnapshotArgument();
     if (!snapshot.empty()) {
         floorSnapshotPath = snapshot.c_str();
+    } else if (!OwnedByUserOrSystem(SnapshotPath)) {
+        floorSnapshotPath = nullptr;  // any account may write there: another's picture counts as none
     }
     InitRippleSettings();
     if (!OpenRendererWindow(kRendererWindowTitle, 1024, 768, 32)) {

@@ -2,7 +2,9 @@
 # What the real Brinefold.dll shows, checked on screenshots of the test bed's
 # virtual screen: the snapshot (left half red, right half green) lies under
 # the water tinted to (0.2, 0.2, 0.6), the picture moves from frame to frame,
-# and a real Escape key press ends the renderer with exit code 0.
+# and a real Escape key press ends the renderer with exit code 0. The same
+# picture owned by another account is not read: the renderer ends at once,
+# silently, as without a picture.
 #
 #   renderer_screenshot_test.sh RENDERER_EXE OUT_DIR     (inside a test bed's env)
 set -euo pipefail
@@ -68,4 +70,15 @@ echo "red-ish left: $reds, green-ish right: $greens, bright: $bright, changed: $
 ((greens > 1500)) || fail "the green half of the snapshot is not on the right ($greens pixels)"
 ((bright < 100)) || fail "the floor is not tinted ($bright bright pixels)"
 ((${moved%%.*} > 300)) || fail "the picture did not change between frames ($moved pixels)"
+
+# Wine takes a file's owner from its Unix owner: another account's picture is
+# one chowned away (needs root).
+chown 65534 "$snapshot" || fail "could not give the picture another owner"
+wine "$exe" &
+pid=$!
+code=0
+timeout 10 tail --pid="$pid" -f /dev/null || fail "the renderer did not end without a picture it may read"
+wait "$pid" || code=$?
+((code == 0)) || fail "exit code $code with another account's picture"
+[[ -z $(xdotool search --name '^Error$' 2>/dev/null) ]] || fail "a message about another account's picture"
 echo "screenshots in $out"
