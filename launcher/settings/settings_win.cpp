@@ -50,8 +50,12 @@ std::string UserSettingsFile(bool create)
 
 void LoadSettingsFrom(const std::string& launcherFolder, const std::string& userFile)
 {
-    const std::string file = !userFile.empty() && FileExists(userFile) ? userFile : SettingsFilePath(launcherFolder);
-    LoadSettingsWith([&](const char* key) { return GetIni(kSettingsSection, key, file); }, FileExists, launcherFolder);
+    const bool own = !userFile.empty() && FileExists(userFile);
+    // No launcher folder (one the A calls cannot name): no machine's default.
+    const std::string file = own ? userFile : launcherFolder.empty() ? std::string() : SettingsFilePath(launcherFolder);
+    LoadSettingsWith(
+        [&](const char* key) { return file.empty() ? std::string() : GetIni(kSettingsSection, key, file); }, FileExists,
+        launcherFolder, !own);
 }
 
 void LoadSettings()

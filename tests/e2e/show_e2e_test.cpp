@@ -31,6 +31,9 @@ namespace {
 constexpr char kRoot[] = "C:\\bf-show-e2e";
 constexpr char kReal[] = "C:\\bf-show-e2e\\real";         // the real renderer beside the launcher
 constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";  // the stand-in as Brinefold.dll
+// The same, in a folder the ANSI code page cannot name (a fullwidth Q); its
+// best-fit twin "bfQq" holds no renderer.
+constexpr wchar_t kWideStandIn[] = L"C:\\bf-show-e2e\\bf\uFF31q";
 std::string Snapshot()
 {
     return BrinefoldFolder(FOLDERID_LocalAppData) + "\\Brinefold.bmp";
@@ -297,6 +300,11 @@ protected:
         ASSERT_TRUE(CopyBuilt(BF_RENDERER_PATH, std::string(kReal) + "\\Brinefold.dll"));
         ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kStandIn) + "\\Brinefold.scr"));
         ASSERT_TRUE(CopyBuilt(BF_STAND_IN_PATH, std::string(kStandIn) + "\\Brinefold.dll"));
+        CreateDirectoryW(kWideStandIn, nullptr);
+        for (const char* file : {"\\Brinefold.scr", "\\Brinefold.dll"}) {
+            const std::wstring from = Wide(kStandIn + std::string(file)), to = kWideStandIn + Wide(file);
+            ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE));
+        }
     }
     void TearDown() override
     {
@@ -404,10 +412,11 @@ TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
     EXPECT_EQ(plain.atTheEnd, 0);
 }
 
+// Run from the folder outside the ANSI code page: the renderer beside it starts.
 TEST_F(ShowE2E, ClosingTheFormEndsTheShowAndLeavesTheRendererAlone)
 {
     StandInSchedule("0,4000");
-    TestProcess show(Launcher(kStandIn), "/s");
+    TestProcess show(Utf8(kWideStandIn) + "\\Brinefold.scr", "/s");
     HWND form = WaitForWindow("Brinefold_Main", 10000);
     ASSERT_NE(form, nullptr);
     ASSERT_NE(WaitForWindow("Brinefold_VC", 5000), nullptr);

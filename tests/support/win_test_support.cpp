@@ -1,7 +1,5 @@
 #include "tests/support/win_test_support.h"
 
-namespace {
-
 std::string Utf8(const std::wstring& text)
 {
     if (text.empty())
@@ -12,6 +10,16 @@ std::string Utf8(const std::wstring& text)
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
+
+std::wstring Wide(const std::string& utf8)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+namespace {
 
 void ServeMessages()
 {

@@ -19,6 +19,10 @@
 
 // ---------------------------------------------------------------- paths
 
+// UTF-8 and UTF-16, both ways.
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const std::string& utf8);
+
 // A path the build passes in (a Linux path) as Wine sees it (on Z:).
 std::string WindowsPath(std::string path);
 
