@@ -12,8 +12,6 @@
 // the show runs, and once more when the launcher calls ExitProcess, where it
 // is held at a breakpoint by this test acting as its debugger.
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -42,45 +40,6 @@ std::string Snapshot()
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string SidText(PSID sid)
-{
-    char* text = nullptr;
-    std::string out = ConvertSidToStringSidA(sid, &text) ? text : "?";
-    LocalFree(text);
-    return out;
-}
-
-std::string UserSid()
-{
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    char buffer[256] = {};
-    DWORD size = 0;
-    const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
-    CloseHandle(token);
-    return ok ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : "";
-}
-
-// Whom a file's DACL lets in, sorted. (Wine does not report whether the DACL
-// is protected from inheritance, so that is not read.)
-std::vector<std::string> Grants(const std::string& path)
-{
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::vector<std::string> grants;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
-                              &descriptor) != ERROR_SUCCESS)
-        return {"unreadable"};
-    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        ACE_HEADER* ace = nullptr;
-        if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->AceType == ACCESS_ALLOWED_ACE_TYPE)
-            grants.push_back(SidText(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart));
-    }
-    std::sort(grants.begin(), grants.end());
-    LocalFree(descriptor);
-    return grants;
 }
 
 // The stand-in renderer's schedule, inherited through the launcher.
@@ -398,10 +357,16 @@ TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
     EXPECT_EQ(PlantedDllsLoaded(kReal), std::vector<std::string>{}) << "planted DLLs were loaded";
 }
 
+// The first show makes the user's picture folder: the user's and SYSTEM's alone.
 TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
 {
+    const std::string folder = BrinefoldFolder(FOLDERID_LocalAppData);
+    DeleteFileA(Snapshot().c_str());
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_FALSE(Exists(folder));
     StandInSchedule("0,800");
     const PointerCounts run = WatchThePointer(Launcher(kStandIn), "/s", 8000);
+    EXPECT_EQ(Grants(folder), (std::vector<std::string>{"S-1-5-18", UserSid()}));
     EXPECT_TRUE(run.ended);
     EXPECT_EQ(run.duringShow, -1);
     EXPECT_EQ(run.atTheEnd, 0);

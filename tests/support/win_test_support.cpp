@@ -1,5 +1,10 @@
 #include "tests/support/win_test_support.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+
 std::string Utf8(const std::wstring& text)
 {
     if (text.empty())
@@ -90,6 +95,45 @@ std::vector<std::string> PlantedDllsLoaded(const std::string& folder)
         if (GetFileAttributesA((folder + "\\" + name + ".dll.loaded").c_str()) != INVALID_FILE_ATTRIBUTES)
             loaded.push_back(name);
     return loaded;
+}
+
+static std::string SidText(PSID sid)
+{
+    char* text = nullptr;
+    std::string out = ConvertSidToStringSidA(sid, &text) ? text : "?";
+    LocalFree(text);
+    return out;
+}
+
+std::string UserSid()
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256] = {};
+    DWORD size = 0;
+    const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    CloseHandle(token);
+    return ok ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : "";
+}
+
+// Whom a file's DACL lets in, sorted. (Wine does not report whether the DACL
+// is protected from inheritance, so that is not read.)
+std::vector<std::string> Grants(const std::string& path)
+{
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::vector<std::string> grants;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) != ERROR_SUCCESS)
+        return {"unreadable"};
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACE_HEADER* ace = nullptr;
+        if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->AceType == ACCESS_ALLOWED_ACE_TYPE)
+            grants.push_back(SidText(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart));
+    }
+    std::sort(grants.begin(), grants.end());
+    LocalFree(descriptor);
+    return grants;
 }
 
 std::string BrinefoldFolder(REFKNOWNFOLDERID base)

@@ -40,6 +40,11 @@ void ForgetPlantedDlls();
 // The planted DLLs something loaded since, by name.
 std::vector<std::string> PlantedDllsLoaded(const std::string& folder);
 
+// The SID of the user running the test, as text; the SIDs a file's or
+// folder's DACL lets in, sorted ({"unreadable"} when it cannot be read).
+std::string UserSid();
+std::vector<std::string> Grants(const std::string& path);
+
 // The user's "<known folder>\Brinefold" (FOLDERID_LocalAppData: the picture,
 // FOLDERID_RoamingAppData: the settings); the test bed's paths are ASCII.
 std::string BrinefoldFolder(REFKNOWNFOLDERID base);
