@@ -1,6 +1,7 @@
-# Delay-loaded imports for the system DLLs that are not on Windows' KnownDLLs
-# list (see common/system_libraries_win.h): the programs then import nothing
-# from them at load time, and load them from the system folder themselves.
+# Delay-loaded imports for the system DLLs whose loading could reach the
+# program's folder (see common/system_libraries_win.h): the programs then
+# import nothing from them at load time, and load them from the system folder
+# themselves.
 #
 # bf_delay_import(<dll>...) makes a target bf_delay_<dll> per DLL to link in
 # place of <dll>. Its delay-import library is made from the exports of

@@ -12,12 +12,23 @@ T* At(RVA rva)
 
 }  // namespace
 
-void BindFromSystemFolder(std::initializer_list<const ImgDelayDescr*> imports)
+bool UseSystemFolderLibrariesOnly(std::initializer_list<const ImgDelayDescr*> imports)
 {
+    // Looked up: Windows 7 has it only with KB2533623.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto limit = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!limit || !limit(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        OutputDebugStringA("Brinefold: the library search cannot be limited to the system folder\n");
+        return false;
+    }
     for (const ImgDelayDescr* import : imports) {
-        HMODULE module = LoadLibraryExA(At<const char>(import->rvaDLLName), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module)
-            continue;
+        const char* dll = At<const char>(import->rvaDLLName);
+        HMODULE module = LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module) {
+            OutputDebugStringA("Brinefold: a system library is missing from the system folder\n");
+            return false;
+        }
         *At<HMODULE>(import->rvaHmod) = module;  // the helper then never loads it again
         auto* address = At<IMAGE_THUNK_DATA>(import->rvaIAT);
         for (auto* name = At<const IMAGE_THUNK_DATA>(import->rvaINT); name->u1.AddressOfData; ++name, ++address) {
@@ -30,4 +41,5 @@ void BindFromSystemFolder(std::initializer_list<const ImgDelayDescr*> imports)
                 address->u1.Function = reinterpret_cast<ULONG_PTR>(function);
         }
     }
+    return true;
 }

@@ -121,6 +121,130 @@ FunctionEnd
 !insertmacro BF_IS_OUR_SAVER ""
 !insertmacro BF_IS_OUR_SAVER "un."
 
+; $R0: a folder; $R1: names of files in it, each followed by "|". Deletes
+; those files, then the folder when nothing else is left in it. Never through
+; a link: a folder or file that is a reparse point (a junction, a symbolic
+; link) is left alone, and the folder is held open meanwhile without sharing
+; deletion, so that nobody can swap a link in under it. The uninstaller runs
+; elevated, and a link made by the user's own unelevated programs must not
+; aim its deletes elsewhere.
+!macro BF_REMOVE_OURS un
+Function ${un}RemoveOurs
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  ; FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+  ; FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT
+  System::Call 'kernel32::CreateFileW(w R0, i 1, i 3, p 0, i 3, i 0x02200000, p 0) p .R2'
+  ${If} $R2 P<> -1  ; INVALID_HANDLE_VALUE
+    System::Call 'kernel32::GetFileAttributesW(w R0) i .R3'
+    IntOp $R3 $R3 & 0x410  ; FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY
+    ${If} $R3 = 0x10
+      StrCpy $R4 $R1
+      ${Do}
+        ${If} $R4 == ""
+          ${Break}
+        ${EndIf}
+        ; The next name: up to the first "|".
+        StrCpy $R5 0
+        ${Do}
+          StrCpy $R3 $R4 1 $R5
+          ${If} $R3 == "|"
+          ${OrIf} $R3 == ""
+            ${Break}
+          ${EndIf}
+          IntOp $R5 $R5 + 1
+        ${Loop}
+        StrCpy $R3 $R4 $R5
+        IntOp $R5 $R5 + 1
+        StrCpy $R4 $R4 "" $R5
+        System::Call 'kernel32::GetFileAttributesW(w "$R0\$R3") i .R5'
+        ${If} $R5 <> -1  ; INVALID_FILE_ATTRIBUTES
+          IntOp $R5 $R5 & 0x410
+          ${If} $R5 = 0
+            ClearErrors
+            Delete "$R0\$R3"
+            ${If} ${Errors}
+              DetailPrint "$R0\$R3 could not be deleted."
+            ${EndIf}
+          ${EndIf}
+        ${EndIf}
+      ${Loop}
+      System::Call 'kernel32::CloseHandle(p R2)'
+      RMDir $R0  ; only when empty; a link swapped in since is removed, never followed
+    ${Else}
+      System::Call 'kernel32::CloseHandle(p R2)'
+      DetailPrint "$R0 is a link: left alone."
+    ${EndIf}
+  ${EndIf}
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+FunctionEnd
+!macroend
+!insertmacro BF_REMOVE_OURS ""
+!insertmacro BF_REMOVE_OURS "un."
+
+; $R0: a file. $R1 becomes 1 when its rights let Everyone, Users,
+; Authenticated Users or INTERACTIVE change it (or it has no DACL at all),
+; the grant older versions gave the shared settings file; else 0.
+Function WritableByAllUsers
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  Push $R6
+  Push $R7
+  Push $R8
+  StrCpy $R1 0
+  ; SE_FILE_OBJECT, DACL_SECURITY_INFORMATION
+  System::Call 'advapi32::GetNamedSecurityInfoW(w R0, i 1, i 4, p 0, p 0, *p .R2, p 0, *p .R3) i .R4'
+  ${If} $R4 = 0
+    ${If} $R2 P= 0
+      StrCpy $R1 1
+    ${Else}
+      System::Call '*$R2(&i1, &i1, &i2, &i2 .R5)'  ; ACL: AceCount
+      StrCpy $R6 0
+      ${While} $R6 < $R5
+        System::Call 'advapi32::GetAce(p R2, i R6, *p .R7) i .R4'
+        ${If} $R4 <> 0
+          System::Call '*$R7(&i1 .R8, &i1, &i2, i .R4)'  ; ACE type, flags, size, mask
+          ; An allowing ACE with a right to write, append, delete, or change
+          ; the rights or owner (specific or generic).
+          IntOp $R4 $R4 & 0x500D0006
+          ${If} $R8 = 0
+          ${AndIf} $R4 <> 0
+            IntPtrOp $R7 $R7 + 8  ; the SID
+            ; WinWorldSid 1, WinInteractiveSid 4, WinAuthenticatedUserSid 17,
+            ; WinBuiltinUsersSid 27
+            System::Call 'advapi32::IsWellKnownSid(p R7, i 1) i .R4'
+            System::Call 'advapi32::IsWellKnownSid(p R7, i 4) i .R8'
+            IntOp $R4 $R4 | $R8
+            System::Call 'advapi32::IsWellKnownSid(p R7, i 17) i .R8'
+            IntOp $R4 $R4 | $R8
+            System::Call 'advapi32::IsWellKnownSid(p R7, i 27) i .R8'
+            IntOp $R4 $R4 | $R8
+            ${If} $R4 <> 0
+              StrCpy $R1 1
+            ${EndIf}
+          ${EndIf}
+        ${EndIf}
+        IntOp $R6 $R6 + 1
+      ${EndWhile}
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p R3)'
+  ${EndIf}
+  Pop $R8
+  Pop $R7
+  Pop $R6
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+FunctionEnd
+
 ; Tells the running session that the screensaver settings changed:
 ; SPI_SETSCREENSAVEACTIVE with the value now stored (SPIF_UPDATEINIFILE |
 ; SPIF_SENDCHANGE rewrites that same value). Nothing stored, nothing to tell.
@@ -136,19 +260,68 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; Puts a program in place. A file another program still has open cannot be
+; replaced; silent NSIS would skip it without a word and report success, so
+; this tries again for a while (an old program that has just ended lets go
+; of its file a moment later) and then ends the install with exit code 3.
+!macro BF_PUT_PROGRAM NAME
+  StrCpy $R9 0
+  ${Do}
+    ClearErrors
+    SetOverwrite try
+    File "${BF_BIN_DIR}\${NAME}"
+    SetOverwrite on
+    ${IfNot} ${Errors}
+      ${Break}
+    ${EndIf}
+    IntOp $R9 $R9 + 1
+    ${If} $R9 >= 100
+      DetailPrint "$SYSDIR\${NAME} is in use and could not be replaced."
+      SetErrorLevel 3
+      Abort
+    ${EndIf}
+    Sleep 100
+  ${Loop}
+!macroend
+
 Section "Brinefold screensaver" SecProgram
   SectionIn RO
   SetRegView 64
   SetOutPath $SYSDIR
-  File "${BF_BIN_DIR}\Brinefold.scr"
-  File "${BF_BIN_DIR}\Brinefold.dll"
-  ; Nothing else goes beside the programs and no rights change: each user's
-  ; settings and picture live in that user's own profile. A Brinefold.ini an
-  ; administrator placed here stays, as every user's default settings; one an
-  ; older version made writable for all users gets back the system folder's
-  ; own rights, so no account can steer the others' music through it.
-  IfFileExists "$SYSDIR\Brinefold.ini" 0 +2
-    nsExec::Exec '"$SYSDIR\icacls.exe" "$SYSDIR\Brinefold.ini" /reset'
+  !insertmacro BF_PUT_PROGRAM Brinefold.scr
+  !insertmacro BF_PUT_PROGRAM Brinefold.dll
+  ; Nothing else goes beside the programs: each user's settings and picture
+  ; live in that user's own profile. A Brinefold.ini an administrator placed
+  ; here stays, as every user's default settings. One an older version made
+  ; writable for all users is set aside as Brinefold.ini.old-shared, with the
+  ; system folder's own rights: any account could have planted its music
+  ; path, so it is nobody's default any more.
+  StrCpy $R0 "$SYSDIR\Brinefold.ini"
+  Call WritableByAllUsers
+  ${If} ${FileExists} $R0
+  ${AndIf} $R1 == 1
+    Delete "$SYSDIR\Brinefold.ini.old-shared"
+    ClearErrors
+    Rename $R0 "$SYSDIR\Brinefold.ini.old-shared"
+    ${If} ${Errors}
+      DetailPrint "$R0, writable by all users, could not be set aside."
+      SetErrorLevel 5
+      Abort
+    ${EndIf}
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$SYSDIR\Brinefold.ini.old-shared" /reset'
+    Pop $0
+    ${If} $0 != 0
+      DetailPrint "icacls could not reset the rights of $SYSDIR\Brinefold.ini.old-shared ($0)."
+      SetErrorLevel 4
+      Abort
+    ${EndIf}
+  ${EndIf}
+
+  ; Older versions left a picture of somebody's screen where every account
+  ; can read it: gone, whoever owns it.
+  StrCpy $R0 "${BF_OLD_SNAPSHOT_FOLDER}"
+  StrCpy $R1 "Brinefold.bmp|Brinefold.bmp.new|"
+  Call RemoveOurs
 
   SetOutPath $INSTDIR
   File "${BF_DOC_DIR}\README.txt"
@@ -252,12 +425,15 @@ Section "un.Brinefold screensaver" UnSecProgram
 
   ; The settings of the user running the uninstaller go with the program,
   ; whatever becomes of the pictures; other users' profiles are theirs.
-  RMDir /r "$APPDATA\Brinefold"
+  StrCpy $R0 "$APPDATA\Brinefold"
+  StrCpy $R1 "Brinefold.ini|"
+  Call un.RemoveOurs
 
   ; A running screensaver keeps its files until the next restart.
   Delete /REBOOTOK "$SYSDIR\Brinefold.scr"
   Delete /REBOOTOK "$SYSDIR\Brinefold.dll"
   Delete /REBOOTOK "$SYSDIR\Brinefold.ini"  ; the administrator's default settings
+  Delete "$SYSDIR\Brinefold.ini.old-shared"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
 SectionEnd
@@ -271,9 +447,19 @@ Function un.DeleteUsersFile
   Push $R3
   Push $R4
   Push $R5
+  ; Not through a link: the folder and the file must be none.
+  System::Call 'kernel32::GetFileAttributesW(w "${BF_OLD_SNAPSHOT_FOLDER}") i .R4'
+  System::Call 'kernel32::GetFileAttributesW(w R0) i .R5'
+  IntOp $R4 $R4 | $R5
+  IntOp $R4 $R4 & 0x400  ; FILE_ATTRIBUTE_REPARSE_POINT (and none found: -1)
   ; SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION: $R1, the owner's SID, lies
   ; inside the descriptor $R2.
   System::Call 'advapi32::GetNamedSecurityInfoW(w R0, i 1, i 1, *p .R1, p 0, p 0, p 0, *p .R2) i .R3'
+  ${If} $R4 <> 0
+  ${AndIf} $R3 = 0
+    System::Call 'kernel32::LocalFree(p R2)'
+    StrCpy $R3 1  ; nothing to delete
+  ${EndIf}
   ${If} $R3 == 0  ; ERROR_SUCCESS
     ; GetCurrentProcess() is -1; TOKEN_QUERY.
     System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .R4) i .R3'
@@ -302,7 +488,9 @@ FunctionEnd
 
 Section "un.Delete the desktop pictures" UnSecSnapshot
   ; A picture left by a show that was cut short.
-  RMDir /r "$LOCALAPPDATA\Brinefold"
+  StrCpy $R0 "$LOCALAPPDATA\Brinefold"
+  StrCpy $R1 "Brinefold.bmp|Brinefold.bmp.new|"
+  Call un.RemoveOurs
   ; The older versions' folder is shared by all users: only this user's
   ; pictures go, and the folder only when nothing else is left in it.
   StrCpy $R0 "${BF_OLD_SNAPSHOT_FOLDER}\Brinefold.bmp"

@@ -64,7 +64,9 @@ void Main()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    BindFromSystemFolder({&BF_DELAY_IMPORT(winmm), &BF_DELAY_IMPORT(msimg32)});
+    if (!UseSystemFolderLibrariesOnly({&BF_DELAY_IMPORT(winmm), &BF_DELAY_IMPORT(msimg32), &BF_DELAY_IMPORT(comdlg32),
+                                       &BF_DELAY_IMPORT(shell32)}))
+        return 0;
     SetFailureTrace([](const char* line) { OutputDebugStringA(line); });
     Main();
     RunMessageLoop();

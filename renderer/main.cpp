@@ -10,8 +10,9 @@
 //
 // Its arguments, both optional: the snapshot's full path in quotes (the
 // launcher keeps the picture in the user's own folder; without one the
-// renderer reads the fixed SnapshotPath), then /keepresolution to leave the
-// display mode alone.
+// renderer reads the fixed SnapshotPath, if the user, SYSTEM or the
+// Administrators own it), then /keepresolution to leave the display mode
+// alone.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -309,12 +310,16 @@ void WaitForMessages(DWORD milliseconds)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    BindFromSystemFolder({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32), &BF_DELAY_IMPORT(winmm)});
+    if (!UseSystemFolderLibrariesOnly({&BF_DELAY_IMPORT(opengl32), &BF_DELAY_IMPORT(glu32), &BF_DELAY_IMPORT(winmm)})) {
+        return 0;
+    }
     std::string arguments = Arguments();
     const bool keepMode = TakeLastSwitch(arguments, kKeepResolutionSwitch);
     const std::string snapshot = PathArgument(arguments);
     if (!snapshot.empty()) {
         floorSnapshotPath = snapshot.c_str();
+    } else if (!OwnedByUserOrSystem(SnapshotPath)) {
+        floorSnapshotPath = nullptr;  // any account may write there: another's picture counts as none
     }
     InitRippleSettings();
     if (!OpenRendererWindow(kRendererWindowTitle, 1024, 768, 32, keepMode)) {

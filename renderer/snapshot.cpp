@@ -23,7 +23,8 @@ const char kDibCaption[] = "Error";
 
 namespace {
 
-constexpr uint64_t kLargestSide = 16384;  // pixels, either way
+constexpr uint64_t kLargestSide = 16384;                 // pixels, either way
+constexpr uint64_t kLargestPicture = uint64_t{1} << 26;  // pixels in all: an 8K x 8K screen
 
 // Compression values of the information header.
 constexpr uint32_t kBiRgb = 0;
@@ -366,7 +367,8 @@ DibStatus CheckDibGeometry(const DibHeader& d, DibLayout& l)
     const uint64_t rows = static_cast<uint64_t>(d.height < 0 ? -d.height : d.height);
     // No screen is that large, and a few bytes of RLE could otherwise have the
     // start-up allocate and clear gigabytes for a picture nobody can see.
-    if (static_cast<uint64_t>(d.width) > kLargestSide || rows > kLargestSide) {
+    if (static_cast<uint64_t>(d.width) > kLargestSide || rows > kLargestSide ||
+        static_cast<uint64_t>(d.width) * rows > kLargestPicture) {
         return DibStatus::OutOfMemory;
     }
     l.width = static_cast<int32_t>(d.width);

@@ -41,7 +41,11 @@ void FreeRgbImage(RgbImage* image);
 // 256 for 1, 4 or 8 bits per pixel, else 0.
 uint16_t CountDibColors(const uint8_t* header);
 
-#ifndef _WIN32
+#ifdef _WIN32
+// True when the file's owner is the user running this program, SYSTEM or the
+// Administrators group: no other account can have planted it.
+bool OwnedByUserOrSystem(const char* path);
+#else
 // Native builds have no message boxes: the reader's messages go through this
 // hook (stderr by default) so that tests can observe them.
 using SnapshotMessageFn = void (*)(const char* text);

@@ -3,6 +3,7 @@
 // and texts arrive in UTF-8 and go to the wide calls, so a user folder with
 // any name can be read and named in a message.
 #include <windows.h>
+#include <aclapi.h>
 
 #include <string>
 
@@ -75,4 +76,24 @@ RgbImage* ReadDibFile(const char* path)
         ShowDibMessage(text);
     }
     return image;
+}
+
+bool OwnedByUserOrSystem(const char* path)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(WideFromUtf8(path).c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                              nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool trusted = IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
+    HANDLE token = nullptr;
+    if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+        DWORD size = 0;
+        trusted = GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+                  EqualSid(owner, reinterpret_cast<TOKEN_USER*>(user)->User.Sid);
+        CloseHandle(token);
+    }
+    LocalFree(descriptor);
+    return trusted;
 }

@@ -1,6 +1,7 @@
 #include "launcher/runtime/paths_win.h"
 
 #include "launcher/runtime/paths.h"
+#include "launcher/ui/text_win.h"
 
 #include <windows.h>
 
@@ -12,9 +13,10 @@ bool FileExists(const std::string& path)
     if (name.empty())
         return false;
     // Opened the way a file is opened for sequential input: read access,
-    // others may go on reading and writing it.
+    // others may go on reading and writing it. A pipe or a server at the
+    // other end may only identify the user, never act as the user.
     HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+                              FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     // Windows (and Wine) refuse to open a folder this way; a redirector or
@@ -27,9 +29,11 @@ bool FileExists(const std::string& path)
 
 std::string ProgramFolder()
 {
-    std::string path(MAX_PATH, '\0');
+    // Wide: the A call would give a best-fit twin of a folder name the code
+    // page cannot write (C:\bfＱq as C:\bfQq), which another account may own.
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0)
             return std::string();
         if (n < path.size()) {
@@ -38,9 +42,12 @@ std::string ProgramFolder()
         }
         path.resize(path.size() * 2);  // cut off: try a larger buffer
     }
-    std::string folder = FolderOf(path);
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos)
+        return std::string();
     // A drive root keeps its "\" ("C:\Brinefold.scr" -> "C:\").
-    if (!folder.empty() && folder.back() == ':' && path.size() > folder.size() && path[folder.size()] == '\\')
-        folder += '\\';
-    return folder;
+    std::wstring folder = path.substr(0, slash > 0 && path[slash - 1] == L':' ? slash + 1 : slash);
+    // The narrow form the A calls take: exact, else the short name; none
+    // when neither names it.
+    return AnsiPath(folder, MAX_PATH - 16).value_or(std::string());
 }

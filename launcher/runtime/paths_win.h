@@ -10,5 +10,6 @@
 bool FileExists(const std::string& path);
 
 // The folder of the running program, without a trailing "\" except for a
-// drive root ("C:\").
+// drive root ("C:\"), as the A calls take it (its short name where the code
+// page cannot write it); empty when it has no such name.
 std::string ProgramFolder();

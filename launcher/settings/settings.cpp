@@ -23,8 +23,15 @@ void ReadSettingNumber(const std::string& text, int16_t& value)
     value = CInt(Int(NumberOf(text)));
 }
 
+bool IsRemoteOrDevicePath(const std::string& path)
+{
+    auto separator = [&](size_t k) { return k < path.size() && (path[k] == '\\' || path[k] == '/'); };
+    return (separator(0) && separator(1)) || path.rfind("\\??\\", 0) == 0;
+}
+
 void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey,
-                      const std::function<bool(const std::string& path)>& fileExists, const std::string& launcherFolder)
+                      const std::function<bool(const std::string& path)>& fileExists, const std::string& launcherFolder,
+                      bool machineWide)
 {
     Guarded([&] {
         auto kind = static_cast<int16_t>(BgmKind);
@@ -35,6 +42,8 @@ void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey
     Guarded([&] {
         // A music file promises a file that could be opened at start-up.
         BgmFile = readKey(kKeyBgmFile);
+        if (machineWide && IsRemoteOrDevicePath(BgmFile))
+            BgmFile.clear();
         if (!BgmFile.empty() && !fileExists(BgmFile))
             BgmFile.clear();
         if (BgmFile.empty() && BgmKind == MusicKind::File)

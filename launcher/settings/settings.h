@@ -55,12 +55,20 @@ inline constexpr size_t kLongestSettingsValue = 254;
 // or a number outside the 16-bit range, leaves the value as it was.
 void ReadSettingNumber(const std::string& text, int16_t& value);
 
+// True for a path that leaves this machine or names a device: a UNC path
+// (\\server\share\...) and the device and NT forms (\\.\..., \\?\..., \??\...),
+// with either kind of slash. Opening a file on a share sends the user's
+// network credentials to that server.
+bool IsRemoteOrDevicePath(const std::string& path);
+
 // LoadSettings with its platform calls passed in: readKey returns the value of
 // one key of "Section" in the settings file (empty when missing), fileExists
 // is FileExists. Each step runs even if an earlier one failed.
+// From the machine's default file (machineWide), which a user may not have
+// chosen, a remote or device music path counts as no file.
 void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey,
-                      const std::function<bool(const std::string& path)>& fileExists,
-                      const std::string& launcherFolder);
+                      const std::function<bool(const std::string& path)>& fileExists, const std::string& launcherFolder,
+                      bool machineWide = false);
 
 // --- Win32 ------------------------------------------------------------------
 

@@ -52,6 +52,18 @@ std::string UserSettingsFile(bool create)
     const std::wstring folder = UserFolder(FOLDERID_RoamingAppData, create);
     if (folder.empty())
         return {};
+    if (create) {
+        // Made here, the user's and SYSTEM's alone, rather than by the profile
+        // call, whose new file would get whatever its folder passes on.
+        PrivateSecurity security(false);
+        const std::wstring file =
+            folder + L"\\" + std::wstring(kSettingsFileName, kSettingsFileName + sizeof kSettingsFileName - 1);
+        HANDLE made = security.Attributes() ? CreateFileW(file.c_str(), GENERIC_WRITE, 0, security.Attributes(),
+                                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                            : INVALID_HANDLE_VALUE;
+        if (made != INVALID_HANDLE_VALUE)
+            CloseHandle(made);
+    }
     // The folder exists once created; a missing one cannot be shortened, and
     // then nothing is read from it anyway.
     const std::optional<std::string> ansi = AnsiPath(folder, MAX_PATH - sizeof kSettingsFileName - 1);
@@ -60,8 +72,12 @@ std::string UserSettingsFile(bool create)
 
 void LoadSettingsFrom(const std::string& launcherFolder, const std::string& userFile)
 {
-    const std::string file = !userFile.empty() && FileExists(userFile) ? userFile : SettingsFilePath(launcherFolder);
-    LoadSettingsWith([&](const char* key) { return GetIni(kSettingsSection, key, file); }, FileExists, launcherFolder);
+    const bool own = !userFile.empty() && FileExists(userFile);
+    // No launcher folder (one the A calls cannot name): no machine's default.
+    const std::string file = own ? userFile : launcherFolder.empty() ? std::string() : SettingsFilePath(launcherFolder);
+    LoadSettingsWith(
+        [&](const char* key) { return file.empty() ? std::string() : GetIni(kSettingsSection, key, file); }, FileExists,
+        launcherFolder, !own);
 }
 
 void LoadSettings()

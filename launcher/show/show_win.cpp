@@ -288,7 +288,8 @@ LRESULT CALLBACK ShowFormProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 std::string RendererProgramPath()
 {
-    return InFolder(ProgramFolder(), kRendererFile);
+    const std::string folder = ProgramFolder();
+    return folder.empty() ? std::string() : InFolder(folder, kRendererFile);
 }
 
 void LoadShowForm(bool hidePointer)

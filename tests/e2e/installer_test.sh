@@ -22,6 +22,7 @@ set -euo pipefail
 
 probe=$1 setup=$2 built_scr=$3 built_dll=$4 version=$5
 : "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${DISPLAY:?}"
+wait_window=$(dirname "$0")/../../scripts/wait-window
 
 sys=$WINEPREFIX/drive_c/windows/system32
 folder="$WINEPREFIX/drive_c/Program Files/Brinefold"
@@ -73,6 +74,7 @@ if ((${#profile[@]} != 2)) || [[ ! -d ${profile[0]} || ! -d ${profile[1]} ]]; th
 fi
 user_pictures=${profile[0]}/Brinefold
 user_settings=${profile[1]}/Brinefold
+link_target=$WINEPREFIX/drive_c/bf-link-target
 
 # Nothing of an earlier run may decide the outcome; the test bed's own
 # screensaver choice is given back at the end.
@@ -82,8 +84,8 @@ restore_value() { # NAME TEXT
   if [[ $2 == '<absent>' ]]; then probe delete "$desktop" "$1"; else probe set "$desktop" "$1" "$2"; fi
 }
 clean() {
-  rm -f "$sys"/Brinefold.scr "$sys"/Brinefold.dll "$sys"/Brinefold.ini
-  rm -rf "$folder" "$velkor" "$user_pictures" "$user_settings"
+  rm -f "$sys"/Brinefold.scr "$sys"/Brinefold.dll "$sys"/Brinefold.ini "$sys"/Brinefold.ini.old-shared
+  rm -rf "$folder" "$velkor" "$user_pictures" "$user_settings" "$link_target"
   probe delete "$entry"
   probe delete 'HKCU\Software\Brinefold'
 }
@@ -97,10 +99,19 @@ finish() {
 trap finish EXIT
 clean
 
-install() { # ARGS...
-  local code=0
+# install STEP ARGS...: the installer's exit code, said with its meaning, and
+# the programs it must have put in place.
+install() {
+  local step=$1 code=0
+  shift
   wine "$setup" "$@" || code=$?
-  expect "installer exit code ($*)" "$code" 0
+  local -A meaning=([1]="NSIS aborted" [3]="a program in the system folder was in use"
+    [4]="a rights command failed" [5]="the old shared settings could not be set aside")
+  if ((code != 0)); then
+    fail "$step: the installer ($*) ended with exit code $code (${meaning[$code]:-unknown})"
+  fi
+  cmp -s "$built_scr" "$sys/Brinefold.scr" || fail "$step: Brinefold.scr is not the built one"
+  cmp -s "$built_dll" "$sys/Brinefold.dll" || fail "$step: Brinefold.dll is not the built one"
 }
 # The uninstaller copies itself elsewhere and returns at once; its last step
 # removes the installed-programs entry.
@@ -129,10 +140,14 @@ leave_user_files() {
 echo "== 1. install over a previous screensaver, show, uninstall"
 probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\previous.scr'
 probe set "$desktop" ScreenSaveActive 0
-install /S /SETCURRENT
-
-cmp -s "$built_scr" "$sys/Brinefold.scr" || fail "Brinefold.scr is not the built one"
-cmp -s "$built_dll" "$sys/Brinefold.dll" || fail "Brinefold.dll is not the built one"
+# An older version's pictures, another account's among them (Wine takes a
+# file's owner from its Unix owner: chowned away): the install removes them.
+mkdir -p "$velkor"
+printf 'BM' >"$velkor/Brinefold.bmp"
+printf 'BM' >"$velkor/Brinefold.bmp.new"
+chown 65534 "$velkor/Brinefold.bmp" || fail "could not give the old picture another owner (needs root)"
+install "first install" /S /SETCURRENT
+[[ ! -e $velkor ]] || fail "the install left C:\\velkor: $(ls -A "$velkor" | tr '\n' ' ')"
 for f in README.txt LICENSE.txt Uninstall.exe; do
   [[ -f $folder/$f ]] || fail "$f missing from Program Files\\Brinefold"
 done
@@ -174,14 +189,14 @@ icons=$(field Icons "$(probe version "$ours")")
 # reinstall, which also keeps the remembered previous screensaver (both
 # checked at the uninstall, which removes the file).
 printf '[Section]\r\nkept=1\r\n' >"$sys/Brinefold.ini"
-install /S /SETCURRENT
+install "reinstall over an administrator's Brinefold.ini" /S /SETCURRENT
 grep -q '^kept=1' "$sys/Brinefold.ini" || fail "the reinstall changed the administrator's Brinefold.ini"
 
 # The installed screensaver's run switch: the renderer beside it opens its
 # window; closing that window ends the launcher too.
 wine 'C:\windows\system32\Brinefold.scr' /s &
 show_pid=$!
-if timeout 15 xdotool search --sync --onlyvisible --name '^Brinefold_VC$' >/dev/null; then
+if "$wait_window" 15 --name '^Brinefold_VC$' >/dev/null; then
   echo "ok: the installed Brinefold.scr /s opened Brinefold_VC"
   [[ -f $user_pictures/Brinefold.bmp ]] || fail "no picture in %LOCALAPPDATA%\\Brinefold during the show"
   [[ $(probe close Brinefold_VC) != *absent* ]] || fail "Brinefold_VC went away before it was closed"
@@ -217,9 +232,9 @@ expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)"
 expect "installer's own key" "$(probe key 'HKCU\Software\Brinefold')" absent
 
 echo "== 2. silent default, a choice made after install, /KEEPSNAPSHOT"
-install /S
+install "silent install without /SETCURRENT" /S
 expect "SCRNSAVE.EXE after /S alone" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\previous.scr'
-install /S /SETCURRENT
+install "install with /SETCURRENT over it" /S /SETCURRENT
 probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\other.scr'
 leave_user_files
 uninstall /S /KEEPSNAPSHOT
@@ -230,10 +245,17 @@ expect "ScreenSaveActive chosen after install" "$(value "$desktop" ScreenSaveAct
 [[ ! -e $user_settings ]] || fail "/KEEPSNAPSHOT kept %APPDATA%\\Brinefold (the settings)"
 [[ ! -e $sys/Brinefold.scr ]] || fail "Brinefold.scr is still in the system folder"
 
-echo "== 3. no screensaver before; another user's old picture"
+echo "== 3. no screensaver before; old shared settings; another user's old picture; a link"
 probe delete "$desktop" SCRNSAVE.EXE
 probe delete "$desktop" ScreenSaveActive
-install /S /SETCURRENT
+# An older version's shared settings, which every account could change,
+# naming a share: set aside, nobody's default any more. (Wine makes a file's
+# rights from its Unix mode: writable by others is Everyone's write grant.)
+printf '[Section]\r\nBGM\xcc\xa7\xb2\xd9=\\\\attacker.example\\share\\song.mp3\r\n' >"$sys/Brinefold.ini"
+chmod o+w "$sys/Brinefold.ini"
+install "install over old shared settings" /S /SETCURRENT
+[[ ! -e $sys/Brinefold.ini ]] || fail "the old shared Brinefold.ini is still everyone's default"
+grep -q 'attacker' "$sys/Brinefold.ini.old-shared" 2>/dev/null || fail "the old shared Brinefold.ini was not set aside"
 expect "SCRNSAVE.EXE" "$(value "$desktop" SCRNSAVE.EXE)" "$ours"
 # Wine takes a file's owner from its Unix owner (our uid is the user, any
 # other Anonymous, S-1-5-7) and ignores one set through SetNamedSecurityInfo:
@@ -244,7 +266,16 @@ printf 'BM' >"$velkor/Brinefold.bmp"
 printf 'BM' >"$velkor/Brinefold.bmp.new"
 chown 65534 "$velkor/Brinefold.bmp" || fail "could not give the old picture another owner (needs root)"
 expect "owner of C:\\velkor\\Brinefold.bmp" "$(whose 'C:\velkor\Brinefold.bmp')" other
+# The pictures' folder is a link (Wine shows a Unix symbolic link to a folder
+# as a reparse point) to a folder holding a picture and more: all kept.
+rm -rf "$user_pictures" "$link_target" && mkdir -p "$link_target"
+printf 'BM' >"$link_target/Brinefold.bmp"
+printf 'mine' >"$link_target/notes.txt"
+ln -s "$link_target" "$user_pictures"
 uninstall /S
+[[ -f $link_target/Brinefold.bmp && -f $link_target/notes.txt ]] ||
+  fail "the uninstall deleted through the link at %LOCALAPPDATA%\\Brinefold"
+[[ ! -e $sys/Brinefold.ini.old-shared ]] || fail "the uninstall kept Brinefold.ini.old-shared"
 expect "SCRNSAVE.EXE after uninstall" "$(value "$desktop" SCRNSAVE.EXE)" '<absent>'
 expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)" '<absent>'
 [[ -f $velkor/Brinefold.bmp ]] || fail "the uninstall deleted another user's C:\\velkor\\Brinefold.bmp"

@@ -5,9 +5,10 @@
 # lies under the water tinted to (0.2, 0.2, 0.6), the picture moves from frame
 # to frame, no faster than the display's 60 Hz (Wine reports no rate on Xvfb),
 # a minimised renderer rests and comes back, and a real Escape key press ends
-# it with exit code 0. Frames shown are counted by a preloaded library
-# (tests/bench/present_counter.c): the pixels put on the screen over the
-# screen's pixels.
+# it with exit code 0. The same picture owned by another account is not
+# read: the renderer ends at once, silently, as without a picture. Frames
+# shown are counted by a preloaded library (tests/bench/present_counter.c):
+# the pixels put on the screen over the screen's pixels.
 #
 #   renderer_screenshot_test.sh RENDERER_EXE OUT_DIR POST_SYSCOMMAND_EXE   (inside a test bed's env)
 set -euo pipefail
@@ -21,6 +22,7 @@ cc -O2 -shared -fPIC -o "$out/present_counter.so" "$(dirname "$0")/../bench/pres
 counter=$out/counter
 head -c 8 /dev/zero >"$counter"
 read -r width height < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
+wait_window=$(dirname "$0")/../../scripts/wait-window
 
 fail() {
   echo "FAIL: $*" >&2
@@ -40,14 +42,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polled: a search that meets a window going away while Wine starts fails.
-wid=
-for _ in $(seq 50); do
-  wid=$(xdotool search --onlyvisible --name '^Brinefold_VC$' 2>/dev/null | head -1) || true
-  [[ -n $wid ]] && break
-  sleep 0.2
-done
-[[ -n $wid ]] || fail "no window titled Brinefold_VC"
+wid=$("$wait_window" 10 --name '^Brinefold_VC$') ||
+  fail "no window titled Brinefold_VC"
 [[ $(xdotool getwindowgeometry "$wid" | awk '/Geometry:/ { print $2 }') == "${width}x$height" ]] ||
   fail "the window does not cover the ${width}x$height screen: $(xdotool getwindowgeometry "$wid")"
 # Pixels put on the screen so far, and a wait for N more screens of them
@@ -117,4 +113,15 @@ echo "red-ish left: $reds, green-ish right: $greens, bright: $bright, changed: $
 ((greens > 1500)) || fail "the green half of the snapshot is not on the right ($greens pixels)"
 ((bright < 100)) || fail "the floor is not tinted ($bright bright pixels)"
 ((${moved%%.*} > 300)) || fail "the picture did not change between frames ($moved pixels)"
+
+# Wine takes a file's owner from its Unix owner: another account's picture is
+# one chowned away (needs root).
+chown 65534 "$snapshot" || fail "could not give the picture another owner"
+wine "$exe" &
+pid=$!
+code=0
+timeout 10 tail --pid="$pid" -f /dev/null || fail "the renderer did not end without a picture it may read"
+wait "$pid" || code=$?
+((code == 0)) || fail "exit code $code with another account's picture"
+[[ -z $(xdotool search --name '^Error$' 2>/dev/null) ]] || fail "a message about another account's picture"
 echo "screenshots in $out"

@@ -216,6 +216,10 @@ protected:
     {
         ClickAt({5, 5}, 0, 0);
     }  // the pointer away from the dialog
+    void TearDown() override
+    {
+        ForgetPlantedDlls();
+    }
 };
 
 // ---------------------------------------------------------------- tests
@@ -402,9 +406,16 @@ TEST_F(SettingsDialogE2E, AHandEditedKindSelectsNothingAndCancelWritesNothing)
     EXPECT_EQ(ReadBytes(kIni), before);
 }
 
+// The chooser beside planted system DLLs, which neither it nor the dialog
+// loads. With no settings yet, saving makes the user's folder and file: the
+// user's and SYSTEM's alone.
 TEST_F(SettingsDialogE2E, TheFileChooserCancelledChangesNothingAndAChosenFileIsShownAndSaved)
 {
-    WriteBytes(kIni, Ini(" 0", " 0", ""));
+    ASSERT_TRUE(PlantSystemDlls(BF_PLANTED_DLL_PATH, kFolder));
+    const std::string folder = BrinefoldFolder(FOLDERID_RoamingAppData);
+    DeleteFileA(kIni.c_str());
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
     Launcher launcher("/c");
     Dialog d(launcher);
     ASSERT_NE(d.window, nullptr);
@@ -426,6 +437,10 @@ TEST_F(SettingsDialogE2E, TheFileChooserCancelledChangesNothingAndAChosenFileIsS
     d.Press(kIdCmdSet);
     ASSERT_TRUE(launcher.Ended(5000));
     EXPECT_EQ(ReadBytes(kIni), Saved(" 2", " 0", "C:\\bf-dialog-e2e\\tune.wav"));
+    const std::vector<std::string> private_ = {"S-1-5-18", UserSid()};
+    EXPECT_EQ(Grants(folder), private_);
+    EXPECT_EQ(Grants(kIni), private_);
+    EXPECT_EQ(PlantedDllsLoaded(kFolder), std::vector<std::string>{}) << "planted DLLs were loaded";
 }
 
 // A file whose name the ANSI code page cannot write is kept by its short

@@ -13,8 +13,6 @@
 // the show runs, and once more when the launcher calls ExitProcess, where it
 // is held at a breakpoint by this test acting as its debugger.
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -32,8 +30,9 @@ namespace {
 constexpr char kRoot[] = "C:\\bf-show-e2e";
 constexpr char kReal[] = "C:\\bf-show-e2e\\real";         // the real renderer beside the launcher
 constexpr char kStandIn[] = "C:\\bf-show-e2e\\stand in";  // the stand-in as Brinefold.dll
-// System DLLs that are not KnownDLLs, planted beside the real programs.
-constexpr const char* kPlanted[] = {"winmm", "msimg32", "opengl32", "glu32"};
+// The same, in a folder the ANSI code page cannot name (a fullwidth Q); its
+// best-fit twin "bfQq" holds no renderer.
+constexpr wchar_t kWideStandIn[] = L"C:\\bf-show-e2e\\bf\uFF31q";
 // The launcher looks for the renderer's window every 500 ms; it ends at most
 // that long after the window goes, and 200 ms more for its own end.
 constexpr DWORD kLagBound = 500 + 200;
@@ -72,45 +71,6 @@ std::string StandInArguments()
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string SidText(PSID sid)
-{
-    char* text = nullptr;
-    std::string out = ConvertSidToStringSidA(sid, &text) ? text : "?";
-    LocalFree(text);
-    return out;
-}
-
-std::string UserSid()
-{
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    char buffer[256] = {};
-    DWORD size = 0;
-    const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
-    CloseHandle(token);
-    return ok ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : "";
-}
-
-// Whom a file's DACL lets in, sorted. (Wine does not report whether the DACL
-// is protected from inheritance, so that is not read.)
-std::vector<std::string> Grants(const std::string& path)
-{
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::vector<std::string> grants;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
-                              &descriptor) != ERROR_SUCCESS)
-        return {"unreadable"};
-    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        ACE_HEADER* ace = nullptr;
-        if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->AceType == ACCESS_ALLOWED_ACE_TYPE)
-            grants.push_back(SidText(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart));
-    }
-    std::sort(grants.begin(), grants.end());
-    LocalFree(descriptor);
-    return grants;
 }
 
 // The stand-in renderer's schedule, inherited through the launcher.
@@ -335,10 +295,10 @@ protected:
         ASSERT_TRUE(CopyBuilt(BF_RENDERER_PATH, std::string(kReal) + "\\Brinefold.dll"));
         ASSERT_TRUE(CopyBuilt(BF_LAUNCHER_PATH, std::string(kStandIn) + "\\Brinefold.scr"));
         ASSERT_TRUE(CopyBuilt(BF_STAND_IN_PATH, std::string(kStandIn) + "\\Brinefold.dll"));
-        for (const char* name : kPlanted) {
-            const std::string planted = std::string(kReal) + "\\" + name + ".dll";
-            ASSERT_TRUE(CopyBuilt(BF_PLANTED_DLL_PATH, planted));
-            DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
+        CreateDirectoryW(kWideStandIn, nullptr);
+        for (const char* file : {"\\Brinefold.scr", "\\Brinefold.dll"}) {
+            const std::wstring from = Wide(kStandIn + std::string(file)), to = kWideStandIn + Wide(file);
+            ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE));
         }
         CreateDirectoryA(BrinefoldFolder(FOLDERID_RoamingAppData).c_str(), nullptr);
     }
@@ -353,8 +313,8 @@ protected:
     {
         SetEnvironmentVariableA("BF_STAND_IN", nullptr);
         SetEnvironmentVariableA("BF_STAND_IN_ARGS", nullptr);
-        SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
         DeleteFileA(UserSettings().c_str());
+        ForgetPlantedDlls();
     }
 
     static std::string Launcher(const char* folder)
@@ -374,7 +334,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     // Wine prefers its own DLLs; told to prefer the ones it finds, it would load
     // the planted copies if the programs searched their own folder.
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", "mscoree,mshtml=;winmm,msimg32,opengl32,glu32=n,b");
+    ASSERT_TRUE(PlantSystemDlls(BF_PLANTED_DLL_PATH, kReal));
 
     {
         PatternWindow pattern;
@@ -442,9 +402,7 @@ TEST_F(ShowE2E, SnapshotsTheScreenPrivatelyRunsTheRendererAndEndsSoonAfterIt)
     }
     EXPECT_FALSE(Exists(snapshot)) << "the picture outlived the show";
     EXPECT_FALSE(Exists("C:\\velkor"));
-    for (const char* name : kPlanted)
-        EXPECT_FALSE(Exists(std::string(kReal) + "\\" + name + ".dll.loaded"))
-            << "the planted " << name << " was loaded";
+    EXPECT_EQ(PlantedDllsLoaded(kReal), std::vector<std::string>{}) << "planted DLLs were loaded";
 }
 
 TEST_F(ShowE2E, TheLauncherEndsWithinOneCheckOfTheRenderersWindowGoing)
@@ -469,10 +427,16 @@ TEST_F(ShowE2E, TheLauncherEndsWithinOneCheckOfTheRenderersWindowGoing)
     }
 }
 
+// The first show makes the user's picture folder: the user's and SYSTEM's alone.
 TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
 {
+    const std::string folder = BrinefoldFolder(FOLDERID_LocalAppData);
+    DeleteFileA(Snapshot().c_str());
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_FALSE(Exists(folder));
     StandInSchedule("0,800");
     const PointerCounts run = WatchThePointer(Launcher(kStandIn), "/s", 8000);
+    EXPECT_EQ(Grants(folder), (std::vector<std::string>{"S-1-5-18", UserSid()}));
     EXPECT_TRUE(run.ended);
     EXPECT_EQ(run.duringShow, -1);
     EXPECT_EQ(run.atTheEnd, 0);
@@ -483,10 +447,11 @@ TEST_F(ShowE2E, OnlyTheRunSwitchHidesThePointerAndGivesItBack)
     EXPECT_EQ(plain.atTheEnd, 0);
 }
 
+// Run from the folder outside the ANSI code page: the renderer beside it starts.
 TEST_F(ShowE2E, ClosingTheFormEndsTheShowAndLeavesTheRendererAlone)
 {
     StandInSchedule("0,4000");
-    TestProcess show(Launcher(kStandIn), "/s");
+    TestProcess show(Utf8(kWideStandIn) + "\\Brinefold.scr", "/s");
     HWND form = WaitForWindow("Brinefold_Main", 10000);
     ASSERT_NE(form, nullptr);
     ASSERT_NE(WaitForWindow("Brinefold_VC", 5000), nullptr);

@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # The show's music with the real Brinefold.scr and a settings file beside it
 # (the machine's default while the user has none), heard on the test bed's
-# null sink: a WAV and an MP3 play while the show runs and fall silent when it
-# ends (the sound player and the MP3 device are seen stopped in Wine's
-# traces); the user's own settings file wins over it, and naming a missing
+# null sink: a WAV plays while the show runs and falls silent when it ends;
+# a share named there is never opened; the user's own settings file wins
+# over it: an MP3 it names plays and stops with the show (the sound player
+# and the MP3 device are seen stopped in Wine's traces), and naming a missing
 # file it plays nothing; with CD audio and no drive the CD check switches itself off and
 # nothing is sent to the device at the end (read from Wine's MCI trace).
 # The renderer is the stand-in (show_stand_in.cpp): its window lasts a set time.
 #
-#   show_music_test.sh LAUNCHER_EXE STAND_IN_EXE WORK_DIR     (inside a test bed's env)
+# The MP3 show runs beside marker copies of system DLLs (PLANTED_DLL), Wine
+# told to prefer them: none is loaded.
+#
+#   show_music_test.sh LAUNCHER_EXE STAND_IN_EXE PLANTED_DLL WORK_DIR     (inside a test bed's env)
 set -euo pipefail
 
 launcher=$1
 stand_in=$2
-work=$3
+planted_dll=$3
+work=$4
 : "${WINEPREFIX:?run inside the test bed (source DIR/env)}" "${PULSE_SERVER:?}"
 
 folder=$WINEPREFIX/drive_c/bf-show-music
@@ -68,15 +73,29 @@ WINEDEBUG=+winmm show wav 1500 1.2
 [[ $(grep -a 'MULTIMEDIA_PlaySound' "$work/wav.log" | tail -1) == *"pszSound='0000000000000000'"*"fdwSound=00000000" ]] ||
   fail "wav: the sound player was not stopped at the end"
 
-settings 2 'C:\bf-show-music\my music\rain song.mp3'
-WINEDEBUG=+mci show mp3 2500 1.2
+# A share named by the machine's default is never opened (the file trace
+# would show it); the user's own file naming a local MP3 plays.
+settings 2 '\\attacker.example\share\song.mp3'
+WINEDEBUG=+file show share 800 0.2
+(($(count "$heard") == 0)) || fail "share: sound was heard"
+! grep -aqi 'attacker\.example' "$work/share.log" || fail "share: the machine's default made the launcher open a share"
+mkdir -p "$user_settings"
+settings 2 'C:\bf-show-music\my music\rain song.mp3' "$user_settings/Brinefold.ini"
+planted=(winmm msimg32 uxtheme comctl32 comdlg32 shell32 mciqtz32 quartz)
+for name in "${planted[@]}"; do cp "$planted_dll" "$folder/$name.dll"; done
+prefer=$(IFS=,; echo "${planted[*]}")
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$prefer=n,b" WINEDEBUG=+mci,+file show mp3 2500 1.2
+for name in "${planted[@]}"; do
+  [[ ! -e $folder/$name.dll.loaded ]] || fail "mp3: the planted $name.dll was loaded"
+  rm -f "$folder/$name.dll"
+done
 (($(count "$heard") >= 8)) || fail "mp3: only $(count "$heard") tenths of sound during a 2.5 s show"
 [[ $heard == *.......... ]] || fail "mp3: still sounding after the show"
 [[ $(grep -a 'mciSendStringW (L"' "$work/mp3.log" | tail -2 | grep -o 'L"[a-z]* MP3Play"' | tr '\n' ' ') == \
   'L"stop MP3Play" L"close MP3Play" ' ]] || fail "mp3: not stopped and closed at the end"
+! grep -aqi 'attacker\.example' "$work/mp3.log" || fail "mp3: a share was opened"
 
-# The machine's default still names the MP3; the user's own file a missing one.
-mkdir -p "$user_settings"
+# The user's own file naming a missing file.
 settings 2 'C:\bf-show-music\my music\gone.wav' "$user_settings/Brinefold.ini"
 show missing 800 0.2
 (($(count "$heard") == 0)) || fail "the user's file naming a missing file: sound was heard"

@@ -9,11 +9,16 @@
 // with there, for the test to read.
 #include <windows.h>
 
+#include "common/system_libraries_win.h"
+
 #include <cstdio>
 #include <cstring>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // As the renderer does: it runs beside DLLs planted to catch the launcher.
+    if (!UseSystemFolderLibrariesOnly({}))
+        return 0;
     char argsFile[MAX_PATH] = {};
     if (GetEnvironmentVariableA("BF_STAND_IN_ARGS", argsFile, sizeof argsFile) > 0) {
         if (std::FILE* out = std::fopen(argsFile, "wb")) {

@@ -24,6 +24,7 @@ present_counter=$4
 mkdir -p "$out"
 # shellcheck source=x11_support.sh
 source "$(dirname "$0")/x11_support.sh"
+wait_window=$(dirname "$0")/../../scripts/wait-window
 trap stop_started EXIT
 
 start_xvfb "$out"
@@ -46,7 +47,7 @@ strace -f -qq -o "$out/own.trace" -e trace=open,openat,creat,rename,renameat2,li
   "$hack" -window -fps -music "$out/playlist.mp3" 2>"$out/own.log" &
 tracer=$!
 started_pids+=("$tracer")
-wid=$(timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' | head -1) ||
+wid=$("$wait_window" 10 --name '^Brinefold$') ||
   fail "no window titled Brinefold"
 pid=$(xprop -id "$wid" _NET_WM_PID | awk '{ print $3 }')
 [[ $pid =~ ^[0-9]+$ ]] || fail "no _NET_WM_PID on the window"
@@ -104,7 +105,7 @@ convert -size 640x480 xc:'rgb(240,240,40)' -fill 'rgb(40,40,240)' -draw 'rectang
 "$hack" -image "$out/floor.bmp" -delay 20000000 &
 pid=$!
 started_pids+=("$pid")
-timeout 10 xdotool search --sync --onlyvisible --name '^Brinefold$' >/dev/null || fail "no window with -image"
+"$wait_window" 10 --name '^Brinefold$' >/dev/null || fail "no window with -image"
 image_floor() {
   convert "$1" -sample 256x192 "$out/small.png"
   local blues desktop
@@ -140,7 +141,7 @@ host_window() { # title geometry: sets host (the child), shell and host_pid
   xlogo -title "$1" -geometry "$2" 2>/dev/null &
   host_pid=$!
   started_pids+=("$host_pid")
-  shell=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1) || fail "no host window $1"
+  shell=$("$wait_window" 10 --name "^$1\$") || fail "no host window $1"
   host=$(xwininfo -children -id "$shell" | awk '/child:$/ { getline; print $1 }')
   [[ -n $host ]] || fail "the host window has no child"
 }

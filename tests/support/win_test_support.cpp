@@ -1,6 +1,9 @@
 #include "tests/support/win_test_support.h"
 
-namespace {
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
 
 std::string Utf8(const std::wstring& text)
 {
@@ -12,6 +15,16 @@ std::string Utf8(const std::wstring& text)
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
+
+std::wstring Wide(const std::string& utf8)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+namespace {
 
 void ServeMessages()
 {
@@ -41,6 +54,86 @@ testing::AssertionResult CopyBuilt(const std::string& built, const std::string& 
     if (CopyFileA(from.c_str(), to.c_str(), FALSE))
         return testing::AssertionSuccess();
     return testing::AssertionFailure() << "cannot copy " << from << " -> " << to << " (error " << GetLastError() << ")";
+}
+
+namespace {
+constexpr const char* kPlantedDlls[] = {"winmm",    "msimg32",  "opengl32", "glu32",   "uxtheme",
+                                        "comctl32", "comdlg32", "shell32",  "mciqtz32"};
+// HACK: Wine reads WINEDLLOVERRIDES of a process that a Windows program starts
+// from its Unix environment, not from the environment the program passes on:
+// per-program overrides in the registry reach the programs instead.
+constexpr const char* kOverriddenPrograms[] = {"Software\\Wine\\AppDefaults\\Brinefold.scr",
+                                               "Software\\Wine\\AppDefaults\\Brinefold.dll"};
+}  // namespace
+
+testing::AssertionResult PlantSystemDlls(const std::string& markerDll, const std::string& folder)
+{
+    for (const char* name : kPlantedDlls) {
+        const std::string planted = folder + "\\" + name + ".dll";
+        if (auto copied = CopyBuilt(markerDll, planted); !copied)
+            return copied;
+        DeleteFileA((planted + ".loaded").c_str());  // an earlier run's mark
+        for (const char* program : kOverriddenPrograms) {
+            const std::string key = std::string(program) + "\\DllOverrides";
+            if (RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, "native,builtin", 15) != ERROR_SUCCESS)
+                return testing::AssertionFailure() << "cannot write " << key;
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+void ForgetPlantedDlls()
+{
+    for (const char* program : kOverriddenPrograms)
+        RegDeleteTreeA(HKEY_CURRENT_USER, program);
+}
+
+std::vector<std::string> PlantedDllsLoaded(const std::string& folder)
+{
+    std::vector<std::string> loaded;
+    for (const char* name : kPlantedDlls)
+        if (GetFileAttributesA((folder + "\\" + name + ".dll.loaded").c_str()) != INVALID_FILE_ATTRIBUTES)
+            loaded.push_back(name);
+    return loaded;
+}
+
+static std::string SidText(PSID sid)
+{
+    char* text = nullptr;
+    std::string out = ConvertSidToStringSidA(sid, &text) ? text : "?";
+    LocalFree(text);
+    return out;
+}
+
+std::string UserSid()
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256] = {};
+    DWORD size = 0;
+    const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    CloseHandle(token);
+    return ok ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : "";
+}
+
+// Whom a file's DACL lets in, sorted. (Wine does not report whether the DACL
+// is protected from inheritance, so that is not read.)
+std::vector<std::string> Grants(const std::string& path)
+{
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::vector<std::string> grants;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) != ERROR_SUCCESS)
+        return {"unreadable"};
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACE_HEADER* ace = nullptr;
+        if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->AceType == ACCESS_ALLOWED_ACE_TYPE)
+            grants.push_back(SidText(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart));
+    }
+    std::sort(grants.begin(), grants.end());
+    LocalFree(descriptor);
+    return grants;
 }
 
 std::string BrinefoldFolder(REFKNOWNFOLDERID base)

@@ -19,11 +19,31 @@
 
 // ---------------------------------------------------------------- paths
 
+// UTF-8 and UTF-16, both ways.
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const std::string& utf8);
+
 // A path the build passes in (a Linux path) as Wine sees it (on Z:).
 std::string WindowsPath(std::string path);
 
 // Copies a program the build made (its Linux path) to a Windows path.
 testing::AssertionResult CopyBuilt(const std::string& built, const std::string& to);
+
+// Marker copies (built planted_dll) of system DLLs beside the programs in
+// FOLDER, with Wine told to prefer them, as Windows does for names outside
+// KnownDLLs: those not on the list, and those whose loading loads more by
+// name (comdlg32 and shell32 bring in comctl32, which loads uxtheme; MCI
+// loads mciqtz32 for an MP3). Wine prefers them for programs named
+// Brinefold.scr or Brinefold.dll until ForgetPlantedDlls.
+testing::AssertionResult PlantSystemDlls(const std::string& markerDll, const std::string& folder);
+void ForgetPlantedDlls();
+// The planted DLLs something loaded since, by name.
+std::vector<std::string> PlantedDllsLoaded(const std::string& folder);
+
+// The SID of the user running the test, as text; the SIDs a file's or
+// folder's DACL lets in, sorted ({"unreadable"} when it cannot be read).
+std::string UserSid();
+std::vector<std::string> Grants(const std::string& path);
 
 // The user's "<known folder>\Brinefold" (FOLDERID_LocalAppData: the picture,
 // FOLDERID_RoamingAppData: the settings); the test bed's paths are ASCII.

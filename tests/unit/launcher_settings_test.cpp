@@ -15,7 +15,7 @@ struct FakeDisk {
     std::set<std::string> files;
     std::vector<std::string> asked;
 
-    void Load(const std::string& folder = "C:\\Savers")
+    void Load(const std::string& folder = "C:\\Savers", bool machineWide = false)
     {
         LoadSettingsWith(
             [&](const char* key) {
@@ -23,7 +23,7 @@ struct FakeDisk {
                 auto it = keys.find(key);
                 return it == keys.end() ? std::string() : it->second;
             },
-            [&](const std::string& path) { return files.count(path) > 0; }, folder);
+            [&](const std::string& path) { return files.count(path) > 0; }, folder, machineWide);
     }
 };
 
@@ -127,6 +127,38 @@ TEST_F(LoadSettingsTest, KindTwoNeedsAFileThatExists)
     EXPECT_EQ(BgmKind, MusicKind::None);
     EXPECT_EQ(BgmFile, "");
     EXPECT_EQ(BgmFolder, "C:\\Savers");
+}
+
+// A share or a device named by the machine's default file is never opened: a
+// file there would send the user's network credentials to whoever planted
+// it. The user's own file may name one.
+TEST_F(LoadSettingsTest, TheMachineWideFileNamesNoShareOrDevice)
+{
+    const struct {
+        const char* path;
+        bool remote;
+    } cases[] = {
+        {"\\\\attacker.example\\share\\song.mp3", true},
+        {"//attacker.example/share/song.mp3", true},
+        {"\\/attacker.example\\share\\song.mp3", true},
+        {"\\\\.\\pipe\\song.mp3", true},
+        {"\\\\?\\UNC\\attacker.example\\share\\song.mp3", true},
+        {"\\\\?\\C:\\Music\\song.mp3", true},
+        {"\\??\\UNC\\attacker.example\\share\\song.mp3", true},
+        {"C:\\Music\\song.mp3", false},
+        {"\\Music\\song.mp3", false},
+    };
+    for (const auto& c : cases) {
+        for (bool machineWide : {true, false}) {
+            SetUp();
+            disk.keys = {{kKeyBgmKind, " 2"}, {kKeyBgmFile, c.path}};
+            disk.files = {c.path};
+            disk.Load("C:\\Savers", machineWide);
+            const bool refused = machineWide && c.remote;
+            EXPECT_EQ(BgmFile, refused ? "" : c.path) << c.path << (machineWide ? " machine-wide" : " own");
+            EXPECT_EQ(BgmKind, refused ? MusicKind::None : MusicKind::File) << c.path;
+        }
+    }
 }
 
 TEST_F(LoadSettingsTest, OtherKindsKeepTheirValueWithoutAFile)

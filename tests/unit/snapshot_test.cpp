@@ -217,6 +217,16 @@ TEST(SnapshotColours, ColoursUsedSizesTheTableAndLaterIndicesAreBlack)
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.rgb, Rgb({palette[0], palette[19], 0, 0}));
 
+    // 300 colours declared and stored at 8 bits: the first 256 count, and
+    // the file header points past all 300.
+    bmp::Spec declared = full;
+    declared.colorsUsed = 300;
+    for (uint32_t k = 256; k < 300; ++k)
+        declared.palette.push_back(0xffffff - k);
+    d = Convert(bmp::Build(declared));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.rgb, Rgb({palette[0], palette[19], palette[20], palette[255]}));
+
     // More colours than the bit depth holds: the first 2^bits count.
     bmp::Spec many = full;
     many.bitCount = 1;
@@ -593,11 +603,33 @@ TEST(SnapshotMalformed, RefusedWithTheirMessage)
                   s.height = 1;
               }),
          nullptr},
-        {"largest picture, little data",
+        {"largest sides, little data",
          Edit(Rgb24(1, 1),
               [](auto& s) {
                   s.width = 16384;
                   s.height = 16384;
+              }),
+         kMemory},
+        // A few bytes of RLE asking for more pixels than an 8K screen has.
+        {"RLE of the largest sides",
+         Edit(Rle8(bmp::Rle().EndOfBitmap()),
+              [](auto& s) {
+                  s.width = 16384;
+                  s.height = 16384;
+              }),
+         kMemory},
+        {"RLE one row over 2^26 pixels",
+         Edit(Rle8(bmp::Rle().EndOfBitmap()),
+              [](auto& s) {
+                  s.width = 16384;
+                  s.height = 4097;
+              }),
+         kMemory},
+        {"largest picture, little data",
+         Edit(Rgb24(1, 1),
+              [](auto& s) {
+                  s.width = 16384;
+                  s.height = 4096;
               }),
          kConv},
         {"RLE run past the row", bmp::Build(Rle8(bmp::Rle().Run(5, 1).EndOfBitmap())), kConv},

@@ -198,6 +198,13 @@ TEST_F(SnapshotMessages, ConversionAndMemoryFailures)
     huge.sizeImage = 2;
     EXPECT_FALSE(Loads(File("huge.bmp", bmp::Build(huge))));
     ExpectOneBox("Out of memory.");
+
+    // Sides a screen can have, but more pixels than an 8K screen: refused
+    // before 770 MB are allocated and cleared.
+    huge.width = 16384;
+    huge.height = 16384;
+    EXPECT_FALSE(Loads(File("over-the-cap.bmp", bmp::Build(huge))));
+    ExpectOneBox("Out of memory.");
 }
 
 }  // namespace
