@@ -1,15 +1,8 @@
-// Frame pacing and the frame-rate figures.
+// The frame-rate figures.
 #include "linux/frame_clock.h"
 
 #include <algorithm>
 #include <cstdio>
-
-double SecondsToNextFrame(double lastStart, double delaySeconds, double now, double toNextStep)
-{
-    // A clock that stepped back (lastStart ahead of now) waits no longer than the delay.
-    const double sinceLast = std::max(0.0, now - lastStart);
-    return std::max({0.0, delaySeconds - sinceLast, toNextStep});
-}
 
 void CountFrame(FpsMeter& meter, double now, double busySeconds)
 {

@@ -1,16 +1,9 @@
-// The hack's sense of time: when the next frame is due, and the frame rate
-// shown by -fps. The water keeps its own pace (renderer/pacing.h).
+// The frame rate the hack shows with -fps. When frames are due, and the
+// water's pace, are the renderer's (renderer/pacing.h).
 // Portable: no platform headers; the caller reads the clock.
 #pragma once
 
 #include <string>
-
-// Seconds from `now` until the next frame: frames start `delaySeconds`
-// apart (the last one at `lastStart`), and never before the water has a
-// step due (`toNextStep`, from SecondsToNextStep), since a frame without one
-// would draw the same picture again. So -delay 0 draws as often as the water
-// moves, not flat out. Never negative.
-double SecondsToNextFrame(double lastStart, double delaySeconds, double now, double toNextStep);
 
 // The -fps overlay's figures, renewed once a second from the frames shown
 // and the time spent working on them (not sleeping).

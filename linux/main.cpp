@@ -102,7 +102,7 @@ void RunShow(HackWindow& w, const HackOptions& options)
             continue;
         }
         const double now = SecondsNow();
-        const double wait = SecondsToNextFrame(lastStart, delay, now, SecondsToNextStep(pacing, now));
+        const double wait = SecondsToNextFrame(pacing, now, lastStart, delay);
         WaitForHackEvents(w, wait);
         if (wait > 0.0 || quitSignal)
             continue;

@@ -62,7 +62,8 @@ double RefreshPeriod(int hertz)
 
 double SecondsToNextFrame(const Pacing& pacing, double now, double lastFrame, double framePeriod)
 {
-    return std::max(SecondsToNextStep(pacing, now), lastFrame + framePeriod - now);
+    // A clock that stepped back (lastFrame ahead of now) waits no longer than a period.
+    return std::max(SecondsToNextStep(pacing, now), lastFrame + framePeriod - std::max(now, lastFrame));
 }
 
 void RunStepsUndrawn(int steps)

@@ -39,7 +39,8 @@ void RunStepsUndrawn(int steps);
 // The refresh period of a display that reports `hertz` (Windows' VREFRESH);
 // 0 and 1 mean the hardware's default, taken as 60 Hz.
 double RefreshPeriod(int hertz);
-// How long from `now` until the next frame: until a step is due, and at
-// least `framePeriod` after the last frame began at `lastFrame` (0 when
-// vsync keeps the frames to the display). 0: draw now.
+// How long from `now` until the next frame: until a step is due (a frame
+// without one would draw the same picture again), and at least `framePeriod`
+// after the last frame began at `lastFrame` (the display's refresh, 0 when
+// vsync keeps the frames to it; the hack's -delay). 0: draw now.
 double SecondsToNextFrame(const Pacing& pacing, double now, double lastFrame, double framePeriod);

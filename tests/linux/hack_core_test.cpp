@@ -125,7 +125,7 @@ LoopRun RunLoop(double delay, double drawing)
     double now = 500.0, lastStart = now - delay;
     const double end = now + 1.0 - 1e-9;
     while (now < end) {
-        const double wait = SecondsToNextFrame(lastStart, delay, now, SecondsToNextStep(pacing, now));
+        const double wait = SecondsToNextFrame(pacing, now, lastStart, delay);
         if (wait > 0.0) {
             // A real clock always moves on; this one by at least a nanosecond,
             // past the rounding of sums at the very instant a frame falls due.
@@ -169,7 +169,7 @@ TEST(FrameClock, FramesFollowTheDelayAndTheWaterTheClock)
     // the six due; the water slows.
     EXPECT_EQ(RunLoop(0.1, 0.002).steps, 1 + 9 * 4);
     // A clock that stepped back waits no longer than the delay.
-    EXPECT_DOUBLE_EQ(SecondsToNextFrame(10.0, 0.016, 9.0, 0.0), 0.016);
+    EXPECT_NEAR(SecondsToNextFrame(Pacing{}, 9.0, 10.0, 0.016), 0.016, 1e-9);
 
     FpsMeter meter;
     CountFrame(meter, 100.0, 0.004);  // starts the count only
