@@ -481,6 +481,15 @@ Bytes Edit(bmp::Spec s, F f)
     return bmp::Build(s);
 }
 
+// The same file claiming other sides.
+Bytes Sized(bmp::Spec s, int32_t width, int32_t height)
+{
+    return Edit(s, [&](auto& spec) {
+        spec.width = width;
+        spec.height = height;
+    });
+}
+
 TEST(SnapshotMalformed, RefusedWithTheirMessage)
 {
     const char* kConv = "Image file conversion error.";
@@ -546,20 +555,8 @@ TEST(SnapshotMalformed, RefusedWithTheirMessage)
         {"2 bits", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 2; }), kConv},
         {"0 bits", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 0; }), kConv},
         {"64 bits", Edit(Rgb24(1, 1), [](auto& s) { s.bitCount = 64; }), kConv},
-        {"size overflows",
-         Edit(Rgb24(1, 1),
-              [](auto& s) {
-                  s.width = 0x7fffffff;
-                  s.height = 0x7fffffff;
-              }),
-         kMemory},
-        {"top-down size overflows",
-         Edit(Rgb24(1, 1),
-              [](auto& s) {
-                  s.width = 0x10000;
-                  s.height = INT32_MIN;
-              }),
-         kMemory},
+        {"size overflows", Sized(Rgb24(1, 1), 0x7fffffff, 0x7fffffff), kMemory},
+        {"top-down size overflows", Sized(Rgb24(1, 1), 0x10000, INT32_MIN), kMemory},
         {"source size overflows",
          Edit(Rgb24(1, 1),
               [](auto& s) {
@@ -568,70 +565,16 @@ TEST(SnapshotMalformed, RefusedWithTheirMessage)
                   s.height = 30000;
               }),
          kMemory},
-        {"huge RLE picture",
-         Edit(Rle8(bmp::Rle().EndOfBitmap()),
-              [](auto& s) {
-                  s.width = 70000;
-                  s.height = 70000;
-              }),
-         kMemory},
-        {"huge picture, little data",
-         Edit(Rgb24(1, 1),
-              [](auto& s) {
-                  s.width = 20000;
-                  s.height = 20000;
-              }),
-         kMemory},
-        {"RLE wider than any screen",
-         Edit(Rle8(bmp::Rle().EndOfBitmap()),
-              [](auto& s) {
-                  s.width = 16385;
-                  s.height = 1;
-              }),
-         kMemory},
-        {"RLE taller than any screen",
-         Edit(Rle8(bmp::Rle().EndOfBitmap()),
-              [](auto& s) {
-                  s.width = 1;
-                  s.height = 16385;
-              }),
-         kMemory},
-        {"RLE as wide as the largest screen",
-         Edit(Rle8(bmp::Rle().EndOfBitmap()),
-              [](auto& s) {
-                  s.width = 16384;
-                  s.height = 1;
-              }),
-         nullptr},
-        {"largest sides, little data",
-         Edit(Rgb24(1, 1),
-              [](auto& s) {
-                  s.width = 16384;
-                  s.height = 16384;
-              }),
-         kMemory},
+        {"huge RLE picture", Sized(Rle8(bmp::Rle().EndOfBitmap()), 70000, 70000), kMemory},
+        {"huge picture, little data", Sized(Rgb24(1, 1), 20000, 20000), kMemory},
+        {"RLE wider than any screen", Sized(Rle8(bmp::Rle().EndOfBitmap()), 16385, 1), kMemory},
+        {"RLE taller than any screen", Sized(Rle8(bmp::Rle().EndOfBitmap()), 1, 16385), kMemory},
+        {"RLE as wide as the largest screen", Sized(Rle8(bmp::Rle().EndOfBitmap()), 16384, 1), nullptr},
+        {"largest sides, little data", Sized(Rgb24(1, 1), 16384, 16384), kMemory},
         // A few bytes of RLE asking for more pixels than an 8K screen has.
-        {"RLE of the largest sides",
-         Edit(Rle8(bmp::Rle().EndOfBitmap()),
-              [](auto& s) {
-                  s.width = 16384;
-                  s.height = 16384;
-              }),
-         kMemory},
-        {"RLE one row over 2^26 pixels",
-         Edit(Rle8(bmp::Rle().EndOfBitmap()),
-              [](auto& s) {
-                  s.width = 16384;
-                  s.height = 4097;
-              }),
-         kMemory},
-        {"largest picture, little data",
-         Edit(Rgb24(1, 1),
-              [](auto& s) {
-                  s.width = 16384;
-                  s.height = 4096;
-              }),
-         kConv},
+        {"RLE of the largest sides", Sized(Rle8(bmp::Rle().EndOfBitmap()), 16384, 16384), kMemory},
+        {"RLE one row over 2^26 pixels", Sized(Rle8(bmp::Rle().EndOfBitmap()), 16384, 4097), kMemory},
+        {"largest picture, little data", Sized(Rgb24(1, 1), 16384, 4096), kConv},
         {"RLE run past the row", bmp::Build(Rle8(bmp::Rle().Run(5, 1).EndOfBitmap())), kConv},
         {"RLE run past the row later", bmp::Build(Rle8(bmp::Rle().Run(3, 1).Run(2, 1).EndOfBitmap())), kConv},
         {"RLE literal past the row", bmp::Build(Rle8(bmp::Rle().Run(2, 1).Literal({1, 2, 3}).EndOfBitmap())), kConv},
