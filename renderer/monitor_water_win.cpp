@@ -198,7 +198,8 @@ void DrawMonitorWater(const Pacing& before, double now)
     HDC primaryDc = wglGetCurrentDC();
     HGLRC primaryContext = wglGetCurrentContext();
     for (MonitorWater& monitor : monitors) {
-        wglMakeCurrent(monitor.dc, monitor.context);
+        if (!wglMakeCurrent(monitor.dc, monitor.context))
+            continue;  // else its frame would land on the primary's
         SwapScene(monitor);
         Pacing pacing = before;  // the same steps as the primary's
         DrawDueFrame(pacing, now);
