@@ -222,10 +222,11 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     CoverTheRest();
     ResizeScene(width, height);
     RgbImage* desktop = LoadSnapshotImage(floorSnapshotPath);
-    const auto primary = std::find_if(layout.monitors.begin(), layout.monitors.end(),
-                                      [](const MonitorPlace& m) { return m.primary; });
-    RgbImage* part =
-        desktop != nullptr && primary != layout.monitors.end() ? MonitorFloor(layout, primary->rect, *desktop) : nullptr;
+    const auto primary =
+        std::find_if(layout.monitors.begin(), layout.monitors.end(), [](const MonitorPlace& m) { return m.primary; });
+    RgbImage* part = desktop != nullptr && primary != layout.monitors.end()
+                         ? MonitorFloor(layout, primary->rect, *desktop)
+                         : nullptr;
     const bool ready = InitGlStateFrom(part != nullptr ? part : desktop);
     FreeRgbImage(part);
     if (!ready) {  // no snapshot, no show

@@ -42,8 +42,7 @@ void SwapScene(MonitorWater& monitor)
 void Trace(const std::string& device, const char* step)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "Brinefold.dll: no water on %s: %s (%lu)\n", device.c_str(), step,
-                  GetLastError());
+    std::snprintf(line, sizeof line, "Brinefold.dll: no water on %s: %s (%lu)\n", device.c_str(), step, GetLastError());
     OutputDebugStringA(line);
 }
 

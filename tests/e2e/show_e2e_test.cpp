@@ -527,7 +527,8 @@ struct Both {
     static bool Water(const std::vector<int>& levels)
     {
         const long n = long(levels.size());
-        return std::count(levels.begin(), levels.end(), -1) == 0 && std::count(levels.begin(), levels.end(), 255) < n / 2 &&
+        return std::count(levels.begin(), levels.end(), -1) == 0 &&
+               std::count(levels.begin(), levels.end(), 255) < n / 2 &&
                std::count(levels.begin(), levels.end(), 0) < n * 49 / 50;
     }
 };
@@ -597,7 +598,12 @@ TEST_F(ShowE2E, DISABLED_OnTwoMonitorsEachShowsItsOwnWaterUntilTheShowEnds)
     EXPECT_EQ(file.substr(greenAt, 3), std::string("\0\xFF\0", 3));
 
     // Each monitor shows water over its own colour, and nothing of the other's.
-    EXPECT_TRUE(WaitUntil([] { const Both l = LookAtBoth(); return Both::Water(l.red) && Both::Water(l.green); }, 15000))
+    EXPECT_TRUE(WaitUntil(
+        [] {
+            const Both l = LookAtBoth();
+            return Both::Water(l.red) && Both::Water(l.green);
+        },
+        15000))
         << "not red water on the primary and green water on the other";
     // Both windows' frames together no faster than the display's 60 Hz.
     const uint64_t shown = PixelsShown();
@@ -608,7 +614,12 @@ TEST_F(ShowE2E, DISABLED_OnTwoMonitorsEachShowsItsOwnWaterUntilTheShowEnds)
     // The same scene on same-sized monitors: only the rain tells them apart.
     // Some rain first; then, the renderer told it is minimised, no monitor
     // draws and both keep a frame of the same pass to compare.
-    WaitUntil([] { const Both l = LookAtBoth(); return Differ(l.red, l.green) > 0.002; }, 20000);
+    WaitUntil(
+        [] {
+            const Both l = LookAtBoth();
+            return Differ(l.red, l.green) > 0.002;
+        },
+        20000);
     SendMessageA(renderer, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, TRUE), 0);
     Pump(300);
     const Both held = LookAtBoth();
@@ -616,10 +627,13 @@ TEST_F(ShowE2E, DISABLED_OnTwoMonitorsEachShowsItsOwnWaterUntilTheShowEnds)
     EXPECT_EQ(LookAtBoth(), held) << "frames drawn while minimised";
     EXPECT_GT(Differ(held.red, held.green), 0.002) << "the same water on both monitors";
     SendMessageA(renderer, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_TRUE(WaitUntil([&] {
-        const Both now = LookAtBoth();
-        return Differ(now.red, held.red) > 0.02 && Differ(now.green, held.green) > 0.02;
-    }, 5000)) << "the water does not move on both monitors";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const Both now = LookAtBoth();
+            return Differ(now.red, held.red) > 0.02 && Differ(now.green, held.green) > 0.02;
+        },
+        5000))
+        << "the water does not move on both monitors";
 
     // The water window: above what others raise, no title, and never the focus.
     const std::vector<HWND> windows = TopWindows(pid);

@@ -365,8 +365,8 @@ TEST(SnapshotRows, AMonitorsPartKeepsItsRowsBottomFirst)
     EXPECT_EQ(std::vector<uint8_t>(part->pixels, part->pixels + 12),
               (std::vector<uint8_t>{11, 11, 11, 12, 12, 12, 1, 1, 1, 2, 2, 2}));
     FreeRgbImage(part);
-    for (PictureArea outside : {PictureArea{2, 0, 2, 1}, PictureArea{0, 2, 1, 2}, PictureArea{-1, 0, 1, 1},
-                                PictureArea{0, 0, 0, 1}})
+    for (PictureArea outside :
+         {PictureArea{2, 0, 2, 1}, PictureArea{0, 2, 1, 2}, PictureArea{-1, 0, 1, 1}, PictureArea{0, 0, 0, 1}})
         EXPECT_EQ(CropRgbImage(picture, outside), nullptr);
 }
 
