@@ -3,8 +3,9 @@
 // Does: the program entry, the 1024x768x32 display mode and back (or, where
 // that mode is refused or not wanted, the primary monitor as it is), the
 // window of class "OpenGL" titled "Brinefold_VC" (the launcher finds us by
-// that title), black covers over the other monitors, the WGL context, the
-// frame loop paced by the clock and the display, and the tear-down.
+// that title), the WGL context, water on the other monitors too (each over
+// its own part of the desktop; a black cover where it cannot be), the frame
+// loop paced by the clock and the display, and the tear-down.
 // Does not: read settings, show messages of its own (the snapshot reader may
 // show its "Error" box), or decide which steps are due (renderer/pacing).
 //
@@ -16,17 +17,19 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/command_line.h"
 #include "common/contract.h"
 #include "common/system_libraries_win.h"
 #include "common/utf8_win.h"
 #include "renderer/monitor_covers_win.h"
+#include "renderer/monitor_water_win.h"
 #include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "renderer/snapshot.h"
@@ -74,6 +77,15 @@ const PIXELFORMATDESCRIPTOR kPixelFormat = {
 }  // namespace
 
 LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Black covers over the monitors that have no water.
+void CoverTheRest()
+{
+    std::vector<HWND> water = MonitorWaterWindows();
+    water.push_back(windowHandle);
+    CoverOtherMonitors(water);
+}
 
 // Releases what OpenRendererWindow made, newest first; safe after a partial open.
 void CloseRendererWindow()
@@ -82,6 +94,7 @@ void CloseRendererWindow()
         // Cleared first: putting the mode back sends WM_DISPLAYCHANGE, which
         // must not lay the covers out again.
         showing = false;
+        CloseMonitorWater();
         UncoverMonitors();
         if (modeChanged) {
             modeChanged = false;
@@ -146,6 +159,9 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     }
     moduleHandle = module;
 
+    // Where each monitor's part of the desktop picture lies: the picture was
+    // taken before the display mode changes.
+    const DesktopLayout layout = ReadDesktopLayout();
     if (!keepMode) {
         DEVMODEA mode = {};
         // The classic 148-byte record, without the panning fields newer headers add.
@@ -203,11 +219,22 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     ShowWindow(windowHandle, SW_SHOW);
     SetForegroundWindow(windowHandle);
     SetFocus(windowHandle);
-    CoverOtherMonitors(windowHandle);
+    CoverTheRest();
     ResizeScene(width, height);
-    if (!InitGlState()) {  // no snapshot, no show
+    RgbImage* desktop = LoadSnapshotImage(floorSnapshotPath);
+    const auto primary =
+        std::find_if(layout.monitors.begin(), layout.monitors.end(), [](const MonitorPlace& m) { return m.primary; });
+    RgbImage* part = desktop != nullptr && primary != layout.monitors.end()
+                         ? MonitorFloor(layout, primary->rect, *desktop)
+                         : nullptr;
+    const bool ready = InitGlStateFrom(part != nullptr ? part : desktop);
+    FreeRgbImage(part);
+    if (!ready) {  // no snapshot, no show
         return StartupFailed("no snapshot to show");
     }
+    OpenMonitorWater(layout, *desktop, MonitorWindowProc);
+    FreeRgbImage(desktop);
+    CoverTheRest();
     return true;
 }
 
@@ -244,7 +271,8 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
                 SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                              SWP_NOZORDER | SWP_NOACTIVATE);
             }
-            CoverOtherMonitors(window);
+            PlaceMonitorWater();
+            CoverTheRest();
         }
         return 0;
     case WM_SIZE:
@@ -257,6 +285,20 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
     default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The other monitors' water windows: never activated, placed by the program,
+// and the display change is the renderer's window's to handle; the rest (a
+// close, the screensaver commands, the mouse) as on the renderer's window.
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;  // Windows does so for WS_EX_NOACTIVATE alone; Wine needs this
+    case WM_ACTIVATE:
+    case WM_SIZE:
+    case WM_DISPLAYCHANGE: return 0;
+    default: return RendererWindowProc(window, message, wParam, lParam);
+    }
 }
 
 // The command line's arguments in UTF-8.
@@ -276,23 +318,6 @@ double Now()
     LARGE_INTEGER ticks;
     QueryPerformanceCounter(&ticks);
     return static_cast<double>(ticks.QuadPart) / ticksPerSecond;
-}
-
-// Swap interval 1 where the driver offers WGL_EXT_swap_control; true when
-// SwapBuffers then waits for the display's refresh by itself.
-bool AskForVsync()
-{
-    using ExtensionsProc = const char*(WINAPI*)();
-    using SwapIntervalProc = BOOL(WINAPI*)(int);
-    const auto extensions =
-        reinterpret_cast<ExtensionsProc>(reinterpret_cast<void*>(wglGetProcAddress("wglGetExtensionsStringEXT")));
-    // Some drivers hand out an address for any name: the extension string says what is real.
-    if (extensions != nullptr && std::strstr(extensions(), "WGL_EXT_swap_control") == nullptr) {
-        return false;
-    }
-    const auto swapInterval =
-        reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
-    return swapInterval != nullptr && swapInterval(1);
 }
 
 // The display's refresh period in seconds.
@@ -333,7 +358,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // message comes. Minimised, it sleeps until a message comes.
     // The exit code is the quit message's wParam, and 0 on Escape: not the
     // wParam of whatever message came last (after a key, the key's code).
-    const double refreshPeriod = AskForVsync() ? 0.0 : DisplayRefreshPeriod();
+    const double refreshPeriod = SetSwapInterval(1) ? 0.0 : DisplayRefreshPeriod();
     timeBeginPeriod(1);  // waits of a few milliseconds, not of the 15.6 ms default tick
     Pacing pacing;
     double lastFrame = Now() - refreshPeriod;
@@ -361,7 +386,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             const double wait = SecondsToNextFrame(pacing, now, lastFrame, refreshPeriod);
             if (wait > 0.0) {
                 WaitForMessages(static_cast<DWORD>(std::ceil(wait * 1000.0)));
-            } else if (DrawDueFrame(pacing, now)) {
+            } else if (const Pacing before = pacing; DrawDueFrame(pacing, now)) {
+                DrawMonitorWater(before, now);
                 // Frames keep to the refresh grid, so that late wake-ups do
                 // not add up; one more than a period late starts it anew.
                 lastFrame = now - lastFrame < 2.0 * refreshPeriod ? lastFrame + refreshPeriod : now;

@@ -11,7 +11,7 @@ std::vector<HWND> covers;
 HINSTANCE coverModule = nullptr;  // set while the class is registered
 
 struct Layout {
-    RECT renderer;
+    std::vector<RECT> water;
     std::vector<HWND> made;
 };
 
@@ -28,9 +28,11 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 BOOL CALLBACK CoverMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM param)
 {
     auto* layout = reinterpret_cast<Layout*>(param);
-    RECT overlap;
-    if (IntersectRect(&overlap, monitor, &layout->renderer)) {
-        return TRUE;  // the water's own monitor
+    for (const RECT& water : layout->water) {
+        RECT overlap;
+        if (IntersectRect(&overlap, monitor, &water)) {
+            return TRUE;  // a monitor with water
+        }
     }
     HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass, nullptr, WS_POPUP,
                                  monitor->left, monitor->top, monitor->right - monitor->left,
@@ -44,7 +46,7 @@ BOOL CALLBACK CoverMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM param)
 
 }  // namespace
 
-void CoverOtherMonitors(HWND renderer)
+void CoverOtherMonitors(const std::vector<HWND>& water)
 {
     if (coverModule == nullptr) {
         WNDCLASSA coverClass = {};
@@ -58,7 +60,11 @@ void CoverOtherMonitors(HWND renderer)
         coverModule = coverClass.hInstance;
     }
     Layout layout = {};
-    GetWindowRect(renderer, &layout.renderer);
+    for (HWND window : water) {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        layout.water.push_back(rect);
+    }
     EnumDisplayMonitors(nullptr, nullptr, CoverMonitor, reinterpret_cast<LPARAM>(&layout));
     // The new covers are up before the old ones go: no flash of the desktop.
     for (HWND old : covers) {

@@ -1,5 +1,5 @@
-// Plain black windows over the monitors the renderer's window does not lie
-// on, so that no desktop stays in sight beside the water. A cover is a
+// Plain black windows over the monitors that have no water (no window or
+// context could be made there), so that no desktop stays in sight. A cover is a
 // borderless topmost popup without a title (the launcher finds the renderer
 // by its title) that never takes the activation: the keyboard stays with
 // the renderer's window. The pointer is hidden over it as over the water,
@@ -8,9 +8,11 @@
 
 #include <windows.h>
 
-// Covers every monitor the renderer's window does not overlap, replacing
-// the covers laid out before. A cover that cannot be made is left out.
-void CoverOtherMonitors(HWND renderer);
+#include <vector>
+
+// Covers every monitor none of the water windows overlaps, replacing the
+// covers laid out before. A cover that cannot be made is left out.
+void CoverOtherMonitors(const std::vector<HWND>& water);
 
 // Destroys the covers; safe when there are none.
 void UncoverMonitors();

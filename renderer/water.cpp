@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 RippleSettings rippleSettings;
 WaterGrid waterGrid;
@@ -66,6 +67,18 @@ int32_t WaterRandom()
 {
     randomState = randomState * 214013u + 2531011u;
     return static_cast<int32_t>((randomState >> 16) & 0x7FFF);
+}
+
+void SwapWater(WaterState& other)
+{
+    // Only the points in use: the rest of either grid is never read.
+    const int nx = UsedPointsX();
+    const int nz = UsedPointsZ();
+    for (int i = 0; i < nx; ++i) {
+        std::swap_ranges(waterGrid.surface[i], waterGrid.surface[i] + nz, other.grid.surface[i]);
+        std::swap_ranges(waterGrid.velocity[i], waterGrid.velocity[i] + nz, other.grid.velocity[i]);
+    }
+    std::swap(randomState, other.randomState);
 }
 
 void ResetWaterRandomForTesting()

@@ -32,6 +32,17 @@ struct WaterGrid {
 extern RippleSettings rippleSettings;
 extern WaterGrid waterGrid;
 
+// A surface of its own beside waterGrid, for a program that shows water on
+// several monitors: its grid and its own rain.
+struct WaterState {
+    WaterGrid grid;
+    uint32_t randomState;  // the rain's generator; a seed other than 1 rains elsewhere
+};
+
+// Exchanges the surface the functions below work on (waterGrid and the
+// rain's generator) with `other`: a program steps several surfaces in turn.
+void SwapWater(WaterState& other);
+
 // Sets the fixed simulation values; first thing at start-up.
 void InitRippleSettings();
 // Lays out both layers flat at height 0; once, before the first frame.

@@ -199,8 +199,12 @@ bool RendererDoneWithSnapshot()
 
 void Form_Load()
 {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    // The whole desktop, every monitor: the renderer gives each monitor its
+    // own part. With one monitor this is the primary screen.
+    const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int screenTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     SetWindowPos(form.window, nullptr, 0, 0, screenWidth, screenHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // No border: the inner area is the whole form.
     RECT inner = {};
@@ -210,7 +214,7 @@ void Form_Load()
     HWND desktop = GetDesktopWindow();
     HDC screen = GetDC(desktop);
     if (form.Pic_1.dc && screen)
-        BitBlt(form.Pic_1.dc, 0, 0, form.Pic_1.width, form.Pic_1.height, screen, 0, 0, SRCCOPY);
+        BitBlt(form.Pic_1.dc, 0, 0, form.Pic_1.width, form.Pic_1.height, screen, screenLeft, screenTop, SRCCOPY);
     GdiFlush();  // the copy is in the bits before they are saved
     if (screen)
         ReleaseDC(desktop, screen);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "renderer/desktop_part.h"
 #include "renderer/snapshot.h"
 #include "renderer/snapshot_decode.h"
 #include "tests/support/bmp_builder.h"
@@ -347,6 +348,27 @@ TEST(SnapshotFields, ThirtyTwoBitsDefaultToBgrx)
 }
 
 // --- Row order ---------------------------------------------------------------
+
+// A monitor's part of the desktop picture: its rows, still bottom first; an
+// area that does not lie wholly inside gives none.
+TEST(SnapshotRows, AMonitorsPartKeepsItsRowsBottomFirst)
+{
+    uint8_t pixels[3 * 3 * 3];  // 3 x 3; each byte is 10 * (row from the top) + column
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x)
+            std::fill_n(pixels + ((2 - y) * 3 + x) * 3, 3, uint8_t(10 * y + x));
+    const RgbImage picture = {3, 3, pixels};
+    RgbImage* part = CropRgbImage(picture, {1, 0, 2, 2});
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->width, 2);
+    EXPECT_EQ(part->height, 2);
+    EXPECT_EQ(std::vector<uint8_t>(part->pixels, part->pixels + 12),
+              (std::vector<uint8_t>{11, 11, 11, 12, 12, 12, 1, 1, 1, 2, 2, 2}));
+    FreeRgbImage(part);
+    for (PictureArea outside :
+         {PictureArea{2, 0, 2, 1}, PictureArea{0, 2, 1, 2}, PictureArea{-1, 0, 1, 1}, PictureArea{0, 0, 0, 1}})
+        EXPECT_EQ(CropRgbImage(picture, outside), nullptr);
+}
 
 TEST(SnapshotRows, TopDownFilesComeOutBottomUp)
 {

@@ -273,4 +273,37 @@ TEST(StepRipples, BitIdenticalToThePlainRulesOnHeightsOfEveryMagnitude)
     }
 }
 
+// The show on two monitors steps two surfaces in turn: each evolves as if
+// stepped alone, and the second seed rains elsewhere.
+TEST(SwapWater, SurfacesSteppedInTurnEvolveAsIfAlone)
+{
+    auto stepOther = [](WaterState& other, int frames) {
+        SwapWater(other);
+        Frames(frames);
+        SwapWater(other);
+    };
+    auto fresh = [&](uint32_t seed) {
+        auto state = std::make_unique<WaterState>();
+        state->randomState = seed;
+        SwapWater(*state);
+        InitWaterGrid();
+        SwapWater(*state);
+        return state;
+    };
+    FreshRun();
+    auto other = fresh(2);
+    for (int k = 0; k < 100; ++k) {
+        Frames(1);
+        stepOther(*other, 1);
+    }
+    auto inTurn = std::make_unique<WaterGrid>(waterGrid);
+    FreshRun();
+    Frames(100);
+    EXPECT_EQ(std::memcmp(inTurn.get(), &waterGrid, sizeof waterGrid), 0) << "the first surface changed";
+    auto alone = fresh(2);
+    stepOther(*alone, 100);
+    EXPECT_EQ(std::memcmp(&alone->grid, &other->grid, sizeof(WaterGrid)), 0) << "the second surface changed";
+    EXPECT_NE(std::memcmp(&other->grid, &waterGrid, sizeof waterGrid), 0) << "the same rain on both";
+}
+
 }  // namespace
