@@ -445,8 +445,8 @@ void CreateControls(DialogForm& f)
     f.lbl_Fname = CreateLabel(panel, kIdLblFname, L"", framed);
 
     f.Chk_KeepResolution = CreateWindowExW(
-        0, L"BUTTON", WideFromUtf8(texts.keepResolution).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, f.hwnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdChkKeepResolution)), instance, nullptr);
+        0, L"BUTTON", WideFromUtf8(texts.keepResolution).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+        0, 0, 0, 0, f.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdChkKeepResolution)), instance, nullptr);
 
     LabelLook link;
     link.colour = kWhite;

@@ -13,15 +13,15 @@
 
 // UTF-8 texts.
 struct UserTextTable {
-    const char* musicTitle;           // the music panel's group title
-    const char* musicOptions[3];      // in the music kinds' order: none, CD, a file
-    const char* repeatTrack;          // beside the track drop-down
-    const char* keepResolution;       // the display-mode check box
-    const char* set;                  // the buttons
+    const char* musicTitle;       // the music panel's group title
+    const char* musicOptions[3];  // in the music kinds' order: none, CD, a file
+    const char* repeatTrack;      // beside the track drop-down
+    const char* keepResolution;   // the display-mode check box
+    const char* set;              // the buttons
     const char* cancel;
-    const char* chooserTitle;         // the file chooser's title
-    const char* chooserFilterName;    // its one filter's name (the patterns are not text)
-    const char* rendererMissing;      // the message box when Brinefold.dll is not beside the launcher
+    const char* chooserTitle;       // the file chooser's title
+    const char* chooserFilterName;  // its one filter's name (the patterns are not text)
+    const char* rendererMissing;    // the message box when Brinefold.dll is not beside the launcher
 };
 
 extern const UserTextTable kJapaneseTexts;

@@ -578,10 +578,15 @@ TEST_F(SettingsDialogE2E, OnADisplayAt150PercentEverythingIsOneAndAHalfTimesAsLa
     INT digit = 0;
     GetCharWidth32W(screen, L'0', L'0', &digit);
     const std::pair<int, const char*> shown[] = {
-        {kIdTitleLabel, texts.musicTitle},   {kIdLblBgm0, texts.musicOptions[0]},
-        {kIdLblBgm0 + 1, texts.musicOptions[1]}, {kIdLblBgm0 + 2, texts.musicOptions[2]},
-        {kIdRepeatLabel, texts.repeatTrack}, {kIdChkKeepResolution, texts.keepResolution},
-        {kIdCmdSet, texts.set},              {kIdCmdCan, texts.cancel}};
+        {kIdTitleLabel, texts.musicTitle},
+        {kIdLblBgm0, texts.musicOptions[0]},
+        {kIdLblBgm0 + 1, texts.musicOptions[1]},
+        {kIdLblBgm0 + 2, texts.musicOptions[2]},
+        {kIdRepeatLabel, texts.repeatTrack},
+        {kIdChkKeepResolution, texts.keepResolution},
+        {kIdCmdSet, texts.set},
+        {kIdCmdCan, texts.cancel},
+    };
     for (const auto& [id, utf8] : shown) {
         const std::wstring text = WideFromUtf8(utf8);
         SCOPED_TRACE(utf8);

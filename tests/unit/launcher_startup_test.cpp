@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 TEST(ArgumentsOf, DropsTheProgramPathAndTheBlanksAfterIt)
 {
@@ -138,11 +137,12 @@ TEST(TextsForLanguage, JapaneseAsEverWhereTheUiIsJapaneseAndEnglishElsewhere)
         EXPECT_EQ(&TextsForLanguage(other), &kEnglishTexts) << std::hex << other;
 
     const UserTextTable& ja = kJapaneseTexts;
-    const std::vector<std::string> shown = {ja.musicTitle, ja.musicOptions[0], ja.musicOptions[1], ja.musicOptions[2],
-                                            ja.repeatTrack, ja.keepResolution, ja.set, ja.cancel, ja.chooserTitle,
-                                            ja.chooserFilterName, ja.rendererMissing};
-    const std::vector<std::string> specified = {
-        "BGM", "なし", "音楽CD", "MP3、WAV", "曲目をﾘﾋﾟｰﾄ", "解像度を変更しない", "設定", "ｷｬﾝｾﾙ", "ﾌｧｲﾙを開く",
-        "BGMﾌｧｲﾙ (MP3 WAV)", "Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！"};
-    EXPECT_EQ(shown, specified);
+    std::string shown;
+    for (const char* text :
+         {ja.musicTitle, ja.musicOptions[0], ja.musicOptions[1], ja.musicOptions[2], ja.repeatTrack, ja.keepResolution,
+          ja.set, ja.cancel, ja.chooserTitle, ja.chooserFilterName, ja.rendererMissing})
+        shown += std::string(text) + "|";
+    EXPECT_EQ(shown,
+              "BGM|なし|音楽CD|MP3、WAV|曲目をﾘﾋﾟｰﾄ|解像度を変更しない|設定|ｷｬﾝｾﾙ|ﾌｧｲﾙを開く|BGMﾌｧｲﾙ (MP3 WAV)|"
+              "Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！|");
 }
