@@ -82,7 +82,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${BF_VERSION}"
 !define MUI_UNICON "${BF_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_SMALLDESC
-!define MUI_FINISHPAGE_TEXT "Brinefold is installed.$\r$\n$\r$\nChoose it, or change its music, in Windows' Screen Saver Settings."
+!define MUI_FINISHPAGE_TEXT "$(BF_FINISHED)"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
@@ -95,7 +95,35 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${BF_VERSION}"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; English, or Japanese where Windows' UI language is Japanese: NSIS picks
+; the language by GetUserDefaultUILanguage, the first one listed when none
+; matches, and the uninstaller does the same.
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Japanese"
+
+; Our own texts, in both languages. ($R8 names a file where one is named.)
+LangString BF_FINISHED ${LANG_ENGLISH} "Brinefold is installed.$\r$\n$\r$\nChoose it, or change its music, in Windows' Screen Saver Settings."
+LangString BF_FINISHED ${LANG_JAPANESE} "Brinefold をインストールしました。$\r$\n$\r$\nWindows のスクリーン セーバーの設定で選べます。音楽もそこで変えられます。"
+LangString BF_SEC_PROGRAM ${LANG_ENGLISH} "Brinefold screensaver"
+LangString BF_SEC_PROGRAM ${LANG_JAPANESE} "Brinefold スクリーン セーバー"
+LangString BF_SEC_SET_CURRENT ${LANG_ENGLISH} "Make Brinefold the current screensaver"
+LangString BF_SEC_SET_CURRENT ${LANG_JAPANESE} "Brinefold を今のスクリーン セーバーにする"
+LangString BF_DESC_PROGRAM ${LANG_ENGLISH} "Brinefold.scr and Brinefold.dll in $SYSDIR, where the Screen Saver Settings list them."
+LangString BF_DESC_PROGRAM ${LANG_JAPANESE} "Brinefold.scr と Brinefold.dll を、スクリーン セーバーの設定が一覧にする $SYSDIR に置きます。"
+LangString BF_DESC_SET_CURRENT ${LANG_ENGLISH} "Choose Brinefold in the Screen Saver Settings now. Uninstalling gives back your present choice."
+LangString BF_DESC_SET_CURRENT ${LANG_JAPANESE} "スクリーン セーバーの設定で Brinefold を今選びます。アンインストールすると今の選択に戻ります。"
+LangString BF_IN_USE ${LANG_ENGLISH} "$R8 is in use and could not be replaced."
+LangString BF_IN_USE ${LANG_JAPANESE} "$R8 は使用中のため置き換えられませんでした。"
+LangString BF_NOT_SET_ASIDE ${LANG_ENGLISH} "$R8, writable by all users, could not be set aside."
+LangString BF_NOT_SET_ASIDE ${LANG_JAPANESE} "すべてのユーザーが書き込める $R8 を退避できませんでした。"
+LangString BF_RIGHTS_NOT_RESET ${LANG_ENGLISH} "icacls could not reset the rights of $R8 ($0)."
+LangString BF_RIGHTS_NOT_RESET ${LANG_JAPANESE} "icacls で $R8 の権限を戻せませんでした ($0)。"
+LangString BF_UNSEC_SNAPSHOT ${LANG_ENGLISH} "Delete the desktop pictures"
+LangString BF_UNSEC_SNAPSHOT ${LANG_JAPANESE} "デスクトップの画像を削除する"
+LangString BF_UNDESC_PROGRAM ${LANG_ENGLISH} "The screensaver, your settings, the default settings beside it and its entry in the installed programs."
+LangString BF_UNDESC_PROGRAM ${LANG_JAPANESE} "スクリーン セーバー、あなたの設定、その横の既定の設定、インストールされているプログラムの一覧の項目。"
+LangString BF_UNDESC_SNAPSHOT ${LANG_ENGLISH} "Pictures of your screen left in $LOCALAPPDATA\Brinefold, and C:\velkor\Brinefold.bmp saved by an older version."
+LangString BF_UNDESC_SNAPSHOT ${LANG_JAPANESE} "$LOCALAPPDATA\Brinefold に残った画面の画像と、古いバージョンが保存した C:\velkor\Brinefold.bmp。"
 
 ; $R0: a SCRNSAVE.EXE value. Sets $R1 to 1 when it names the installed
 ; Brinefold.scr (long or 8.3 form, any case), else 0.
@@ -276,7 +304,8 @@ FunctionEnd
     ${EndIf}
     IntOp $R9 $R9 + 1
     ${If} $R9 >= 100
-      DetailPrint "$SYSDIR\${NAME} is in use and could not be replaced."
+      StrCpy $R8 "$SYSDIR\${NAME}"
+      DetailPrint "$(BF_IN_USE)"
       SetErrorLevel 3
       Abort
     ${EndIf}
@@ -284,7 +313,7 @@ FunctionEnd
   ${Loop}
 !macroend
 
-Section "Brinefold screensaver" SecProgram
+Section "$(BF_SEC_PROGRAM)" SecProgram
   SectionIn RO
   SetRegView 64
   SetOutPath $SYSDIR
@@ -304,14 +333,16 @@ Section "Brinefold screensaver" SecProgram
     ClearErrors
     Rename $R0 "$SYSDIR\Brinefold.ini.old-shared"
     ${If} ${Errors}
-      DetailPrint "$R0, writable by all users, could not be set aside."
+      StrCpy $R8 $R0
+      DetailPrint "$(BF_NOT_SET_ASIDE)"
       SetErrorLevel 5
       Abort
     ${EndIf}
     nsExec::Exec '"$SYSDIR\icacls.exe" "$SYSDIR\Brinefold.ini.old-shared" /reset'
     Pop $0
     ${If} $0 != 0
-      DetailPrint "icacls could not reset the rights of $SYSDIR\Brinefold.ini.old-shared ($0)."
+      StrCpy $R8 "$SYSDIR\Brinefold.ini.old-shared"
+      DetailPrint "$(BF_RIGHTS_NOT_RESET)"
       SetErrorLevel 4
       Abort
     ${EndIf}
@@ -344,7 +375,7 @@ Section "Brinefold screensaver" SecProgram
   WriteRegDWORD HKLM "${BF_UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section "Make Brinefold the current screensaver" SecSetCurrent
+Section "$(BF_SEC_SET_CURRENT)" SecSetCurrent
   ReadRegStr $R0 HKCU "${BF_DESKTOP_KEY}" "SCRNSAVE.EXE"
   Call IsOurSaver
   ; Remember the choice being replaced, so that the uninstaller can give it
@@ -383,13 +414,13 @@ Function .onInit
 FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Brinefold.scr and Brinefold.dll in $SYSDIR, where the Screen Saver Settings list them."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecSetCurrent} "Choose Brinefold in the Screen Saver Settings now. Uninstalling gives back your present choice."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "$(BF_DESC_PROGRAM)"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecSetCurrent} "$(BF_DESC_SET_CURRENT)"
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; --- Uninstaller -------------------------------------------------------------
 
-Section "un.Brinefold screensaver" UnSecProgram
+Section "un.$(BF_SEC_PROGRAM)" UnSecProgram
   SectionIn RO
   SetRegView 64
 
@@ -486,7 +517,7 @@ Function un.DeleteUsersFile
   Pop $R1
 FunctionEnd
 
-Section "un.Delete the desktop pictures" UnSecSnapshot
+Section "un.$(BF_UNSEC_SNAPSHOT)" UnSecSnapshot
   ; A picture left by a show that was cut short.
   StrCpy $R0 "$LOCALAPPDATA\Brinefold"
   StrCpy $R1 "Brinefold.bmp|Brinefold.bmp.new|"
@@ -509,8 +540,8 @@ Section "-un.Registration"
 SectionEnd
 
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecProgram} "The screensaver, your settings, the default settings beside it and its entry in the installed programs."
-  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSnapshot} "Pictures of your screen left in $LOCALAPPDATA\Brinefold, and C:\velkor\Brinefold.bmp saved by an older version."
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecProgram} "$(BF_UNDESC_PROGRAM)"
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSnapshot} "$(BF_UNDESC_SNAPSHOT)"
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
 Function un.onInit

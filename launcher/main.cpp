@@ -4,6 +4,7 @@
 
 #include "common/command_line.h"
 #include "common/system_libraries_win.h"
+#include "common/utf8_win.h"
 #include "launcher/dialog/settings_dialog_win.h"
 #include "launcher/launch_mode.h"
 #include "launcher/preview/preview_win.h"
@@ -12,12 +13,11 @@
 #include "launcher/runtime/toolkit_win.h"
 #include "launcher/settings/settings.h"
 #include "launcher/show/show_win.h"
+#include "launcher/ui/text_win.h"
 
 #include <windows.h>
 
 namespace {
-
-constexpr wchar_t kRendererMissing[] = L"Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 
 // Each step runs under continue-on-error: a step that fails is skipped and
 // the next one runs (the window search cannot fail that way). The order is part of the behaviour (the renderer check
@@ -45,7 +45,7 @@ void Main()
         if (!FileExists(RendererProgramPath())) {
             // The only message the launcher ever shows; wide so that it reads
             // right on any system locale.
-            MsgBox(kRendererMissing);
+            MsgBox(WideFromUtf8(UserTexts().rendererMissing));
             End();
         }
     });

@@ -207,6 +207,10 @@ void Apply(CommandWindow& cw)
     Look now{cw.core.faceDrawings,   cw.core.caption, cw.core.captionColour,
              cw.core.captionEnabled, cw.core.opaque,  cw.font.get()};
     if (!cw.painted || !(now == cw.shown)) {
+        // The window's text is the caption, for whatever reads windows rather
+        // than pixels (a screen reader, a test).
+        if (!cw.painted || now.caption != cw.shown.caption)
+            SetWindowTextW(cw.hwnd, WideFromUtf8(now.caption).c_str());
         cw.shown = now;
         cw.painted = true;
         RedrawWindow(cw.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

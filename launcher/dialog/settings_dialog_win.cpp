@@ -324,9 +324,10 @@ void Cmd_File_Click(HWND, void* context)
     DialogForm& f = *static_cast<DialogForm*>(context);
     Guarded([&] {
         // The texts of the record, in wide form so that the Japanese reads
-        // right on any system locale; the values are those of the ANSI record.
-        static const wchar_t kFilter[] = L"BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
-        static const wchar_t kTitle[] = L"ﾌｧｲﾙを開く";
+        // right on any system locale. The filter: its name, NUL, its
+        // patterns, NUL, and the string's own NUL to end the list.
+        const std::wstring filter = WideFromUtf8(UserTexts().chooserFilterName) + L'\0' + L"*.MP3;*.WAV" + L'\0';
+        const std::wstring title = WideFromUtf8(UserTexts().chooserTitle);
         wchar_t file[256] = {};  // 255 NULs, and one more so the record can never lack its end
         wchar_t fileTitle[256] = {};
         const std::wstring initialFolder = FromAnsi(BgmFolder);
@@ -337,13 +338,13 @@ void Cmd_File_Click(HWND, void* context)
         record.lStructSize = sizeof record;
         record.hwndOwner = f.hwnd;
         record.hInstance = AppInstance();
-        record.lpstrFilter = kFilter;
+        record.lpstrFilter = filter.c_str();
         record.lpstrFile = file;
         record.nMaxFile = 255;
         record.lpstrFileTitle = fileTitle;
         record.nMaxFileTitle = 255;
         record.lpstrInitialDir = initialFolder.c_str();
-        record.lpstrTitle = kTitle;
+        record.lpstrTitle = title.c_str();
         record.Flags = 0;
         LastResult = GetOpenFileNameW(&record);
         if (LastResult <= 0)
@@ -417,16 +418,16 @@ void CreateControls(DialogForm& f)
     LabelLook black;
     LabelLook centred;
     centred.centred = true;
-    f.titleLabel = CreateLabel(panel, kIdTitleLabel, L"BGM", centred);
-    static const wchar_t* const kOptions[3] = {L"なし", L"音楽CD", L"MP3、WAV"};
+    const UserTextTable& texts = UserTexts();
+    f.titleLabel = CreateLabel(panel, kIdTitleLabel, WideFromUtf8(texts.musicTitle), centred);
     for (int i = 0; i < 3; ++i) {
         f.Img_BGM[i] = CreateLabel(panel, kIdImgBgm0 + i, L"", black);
-        f.lbl_BGM[i] = CreateLabel(panel, kIdLblBgm0 + i, kOptions[i], black);
+        f.lbl_BGM[i] = CreateLabel(panel, kIdLblBgm0 + i, WideFromUtf8(texts.musicOptions[i]), black);
     }
     f.BGM_Repeat = CreateWindowExW(
         0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, 0,
         0, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdBgmRepeat)), instance, nullptr);
-    f.repeatLabel = CreateLabel(panel, kIdRepeatLabel, L"曲目をﾘﾋﾟｰﾄ", black);
+    f.repeatLabel = CreateLabel(panel, kIdRepeatLabel, WideFromUtf8(texts.repeatTrack), black);
 
     const FontSpec ambient = CommandDesignFont();
     auto button = [&](HWND parent, int id, const char* caption, CommandClickHandler click) {
@@ -444,15 +445,15 @@ void CreateControls(DialogForm& f)
     f.lbl_Fname = CreateLabel(panel, kIdLblFname, L"", framed);
 
     f.Chk_KeepResolution = CreateWindowExW(
-        0, L"BUTTON", L"解像度を変更しない", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, f.hwnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdChkKeepResolution)), instance, nullptr);
+        0, L"BUTTON", WideFromUtf8(texts.keepResolution).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+        0, 0, 0, 0, f.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdChkKeepResolution)), instance, nullptr);
 
     LabelLook link;
     link.colour = kWhite;
     link.cursor = f.hand;
     f.lbl_URL = CreateLabel(f.hwnd, kIdLblUrl, FromAnsi(kMakerPage), link);
-    f.Cmd_Set = button(f.hwnd, kIdCmdSet, "設定", Cmd_Set_Click);
-    f.Cmd_Can = button(f.hwnd, kIdCmdCan, "ｷｬﾝｾﾙ", Cmd_Can_Click);
+    f.Cmd_Set = button(f.hwnd, kIdCmdSet, texts.set, Cmd_Set_Click);
+    f.Cmd_Can = button(f.hwnd, kIdCmdCan, texts.cancel, Cmd_Can_Click);
 }
 
 // Form_Load: every step runs even if an earlier one failed.

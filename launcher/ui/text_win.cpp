@@ -12,6 +12,12 @@ std::wstring FromAnsi(const std::string& text)
     return wide;
 }
 
+const UserTextTable& UserTexts()
+{
+    static const UserTextTable& texts = TextsForLanguage(GetUserDefaultUILanguage());
+    return texts;
+}
+
 namespace {
 
 // The text in the ANSI code page, or nothing when a character has no

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/runtime/user_texts.h"
 #include "tests/support/files.h"
 #include "tests/support/win_test_support.h"
 
@@ -80,7 +81,8 @@ TEST_F(LauncherE2E, AMissingRendererShowsTheMessageThenEnds)
 
         const MessageBoxParts parts = ReadMessageBox(box);
         ASSERT_EQ(parts.texts.size(), 1u);
-        EXPECT_EQ(parts.texts[0], "Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！");
+        // In the UI language's words: run in Japanese and in English.
+        EXPECT_EQ(parts.texts[0], TextsForLanguage(GetUserDefaultUILanguage()).rendererMissing);
         EXPECT_EQ(parts.buttons.size(), 1u);  // OK only
         EXPECT_EQ(TextOf(box), L"Brinefold");
         EXPECT_FALSE(APictureFolderExists());

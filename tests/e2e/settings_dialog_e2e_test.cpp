@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -12,10 +13,15 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "common/utf8_win.h"
 #include "launcher/dialog/settings_dialog.h"
+#include "launcher/runtime/user_texts.h"
 #include "launcher/settings/settings.h"
+#include "launcher/ui/gdi_win.h"
+#include "launcher/ui/gothic_face_win.h"
 #include "tests/support/files.h"
 #include "tests/support/win_test_support.h"
 
@@ -199,6 +205,25 @@ struct Dialog {
                 static_cast<int>(r.bottom - r.top)};
     }
 };
+
+// How far right the text of a dialog's part may reach, in the client area:
+// the part's own right edge, the nearest part right of it on its rows, and
+// the inside of its parent.
+int RoomFor(const Dialog& d, HWND part)
+{
+    const DialogRect at = d.Place(part);
+    HWND parent = GetParent(part);
+    RECT inside;
+    GetClientRect(parent, &inside);
+    MapWindowPoints(parent, d.window, reinterpret_cast<POINT*>(&inside), 2);
+    int room = std::min(static_cast<int>(inside.right), at.x + at.width);
+    for (HWND other = GetWindow(parent, GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT)) {
+        const DialogRect o = d.Place(other);
+        if (other != part && o.x > at.x && o.y < at.y + at.height && at.y < o.y + o.height)
+            room = std::min(room, o.x);
+    }
+    return room;
+}
 
 class SettingsDialogE2E : public ::testing::Test {
 protected:
@@ -483,7 +508,7 @@ TEST_F(SettingsDialogE2E, AFileNameOutsideTheAnsiCodePageIsKeptAsANameThatOpensI
     DeleteFileW(chosen.c_str());
 }
 
-TEST_F(SettingsDialogE2E, OnADisplayAt150PercentEverythingIsOneAndAHalfTimesAsLarge)
+TEST_F(SettingsDialogE2E, OnADisplayAt150PercentEverythingIsOneAndAHalfTimesAsLargeAndTheTextsFit)
 {
     WriteBytes(kIni, Ini(" 2", " 0", "C:\\bf-dialog-e2e\\tune.wav"));
     // Wine takes the display's DPI from the user's LogPixels when a program starts.
@@ -540,8 +565,49 @@ TEST_F(SettingsDialogE2E, OnADisplayAt150PercentEverythingIsOneAndAHalfTimesAsLa
     // The texts grow too: a label sized to its text is about half as wide again.
     EXPECT_GT(d.Place(d.option(1)).width, kLblBgm[1].width * 4 / 3);
     EXPECT_EQ(TextOf(d.Part(kIdLblFname)), L"C:\\bf-dialog-e2e\\tune.wav");
-    d.Press(kIdCmdCan);
-    EXPECT_TRUE(launcher.Ended(5000));
+
+    // The texts of the UI language (run once in Japanese, once in English),
+    // each clear of the controls' edges, measured in the dialog's own font
+    // at this scale; the check box's text follows its box and half a digit.
+    const LANGID language = GetUserDefaultUILanguage();
+    std::cout << "UI language " << std::hex << language << std::dec << "\n";
+    const UserTextTable& texts = TextsForLanguage(language);
+    WindowDc screen(nullptr);
+    OwnedFont font(MakeFont(FontLook{}, dpi));
+    Selection selected(screen, font.get());
+    INT digit = 0;
+    GetCharWidth32W(screen, L'0', L'0', &digit);
+    const std::pair<int, const char*> shown[] = {
+        {kIdTitleLabel, texts.musicTitle},
+        {kIdLblBgm0, texts.musicOptions[0]},
+        {kIdLblBgm0 + 1, texts.musicOptions[1]},
+        {kIdLblBgm0 + 2, texts.musicOptions[2]},
+        {kIdRepeatLabel, texts.repeatTrack},
+        {kIdChkKeepResolution, texts.keepResolution},
+        {kIdCmdSet, texts.set},
+        {kIdCmdCan, texts.cancel},
+    };
+    for (const auto& [id, utf8] : shown) {
+        const std::wstring text = WideFromUtf8(utf8);
+        SCOPED_TRACE(utf8);
+        HWND part = d.Part(id);
+        EXPECT_EQ(TextOf(part), text);
+        SIZE extent = {};
+        GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+        const int box = id == kIdChkKeepResolution ? ScaleToDpi(13, static_cast<int>(dpi)) + digit / 2 : 0;
+        EXPECT_LE(d.Place(part).x + box + extent.cx, RoomFor(d, part));
+    }
+    d.Press(kIdCmdFile);
+    HWND chooser = WaitForWindow(launcher, nullptr, L"#32770");
+    ASSERT_NE(chooser, nullptr) << "no file chooser";
+    EXPECT_EQ(TextOf(chooser), WideFromUtf8(texts.chooserTitle));
+    Pause(300);
+    Type(L"", VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(chooser); }, 3000));
+    // The same keys and bytes whatever the language.
+    d.Press(kIdCmdSet);
+    ASSERT_TRUE(launcher.Ended(5000));
+    EXPECT_EQ(ReadBytes(kIni), Saved(" 2", " 0", "C:\\bf-dialog-e2e\\tune.wav"));
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
-// Start-up's portable pieces: reading the command line, the folder of a path.
+// Start-up's portable pieces: reading the command line, the folder of a path,
+// the texts for the UI language.
 #include "common/command_line.h"
 #include "launcher/launch_mode.h"
 #include "launcher/runtime/paths.h"
+#include "launcher/runtime/user_texts.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 TEST(ArgumentsOf, DropsTheProgramPathAndTheBlanksAfterIt)
 {
@@ -121,4 +125,24 @@ TEST(InFolder, NoDoubleBackslashAtADriveRoot)
     EXPECT_TRUE(EndsWithBackslash("C:\\"));
     EXPECT_FALSE(EndsWithBackslash("C:"));
     EXPECT_FALSE(EndsWithBackslash(""));
+}
+
+TEST(TextsForLanguage, JapaneseAsEverWhereTheUiIsJapaneseAndEnglishElsewhere)
+{
+    // Japanese (Japan), and the bare primary language; English (US), German,
+    // Chinese (PRC).
+    for (uint16_t japanese : {0x0411, 0x0011})
+        EXPECT_EQ(&TextsForLanguage(japanese), &kJapaneseTexts) << std::hex << japanese;
+    for (uint16_t other : {0x0409, 0x0407, 0x0804})
+        EXPECT_EQ(&TextsForLanguage(other), &kEnglishTexts) << std::hex << other;
+
+    const UserTextTable& ja = kJapaneseTexts;
+    std::string shown;
+    for (const char* text :
+         {ja.musicTitle, ja.musicOptions[0], ja.musicOptions[1], ja.musicOptions[2], ja.repeatTrack, ja.keepResolution,
+          ja.set, ja.cancel, ja.chooserTitle, ja.chooserFilterName, ja.rendererMissing})
+        shown += std::string(text) + "|";
+    EXPECT_EQ(shown,
+              "BGM|なし|音楽CD|MP3、WAV|曲目をﾘﾋﾟｰﾄ|解像度を変更しない|設定|ｷｬﾝｾﾙ|ﾌｧｲﾙを開く|BGMﾌｧｲﾙ (MP3 WAV)|"
+              "Brinefold.dll が同じﾌｫﾙﾀﾞに見つかりません！|");
 }
