@@ -318,8 +318,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const std::string snapshot = PathArgument(arguments);
     if (!snapshot.empty()) {
         floorSnapshotPath = snapshot.c_str();
-    } else if (!OwnedByUserOrSystem(SnapshotPath)) {
-        floorSnapshotPath = nullptr;  // any account may write there: another's picture counts as none
     }
     InitRippleSettings();
     if (!OpenRendererWindow(kRendererWindowTitle, 1024, 768, 32, keepMode)) {
