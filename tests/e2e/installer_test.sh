@@ -89,7 +89,7 @@ restore_value() { # NAME TEXT
 }
 clean() {
   rm -f "$sys"/Brinefold.scr "$sys"/Brinefold.dll "$sys"/Brinefold.ini "$sys"/Brinefold.ini.old-shared
-  rm -rf "$folder" "$velkor" "$velkor.moved" "$user_pictures" "$user_settings" "$link_target"
+  rm -rf "$folder" "$velkor" "$velkor.moved" "$velkor.watching" "$user_pictures" "$user_settings" "$link_target"
   probe delete "$entry"
   probe delete 'HKCU\Software\Brinefold'
 }

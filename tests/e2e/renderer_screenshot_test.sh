@@ -30,7 +30,8 @@ fail() {
 }
 
 snapshot=$WINEPREFIX/drive_c/velkor/Brinefold.bmp
-mkdir -p "$(dirname "$snapshot")"
+velkor=$(dirname "$snapshot")
+rm -rf "$velkor" "$velkor.real" && mkdir -p "$velkor"
 convert -size 1024x768 xc:'rgb(40,240,40)' -fill 'rgb(240,40,40)' \
   -draw 'rectangle 0,0 511,767' -type TrueColor "BMP3:$snapshot"
 
@@ -129,7 +130,6 @@ ends_unread() {
 chown 65534 "$snapshot" || fail "could not give the picture another owner"
 ends_unread "another account's picture"
 # The user's own picture, but C:\velkor is a link to the folder it lies in.
-velkor=$(dirname "$snapshot")
 chown "$(id -u)" "$snapshot"
 rm -rf "$velkor.real" && mv "$velkor" "$velkor.real" && ln -s "$velkor.real" "$velkor"
 ends_unread "a picture behind a link"
