@@ -353,7 +353,6 @@ raced=0
 for try in $(seq $tries); do
   install "install before the uninstall, try $try" /S
   plant
-  chown 65534 "$velkor/Brinefold.bmp"
   swap close
   uninstall /S
   untouched "uninstall" "$try"
