@@ -149,71 +149,19 @@ FunctionEnd
 !insertmacro BF_IS_OUR_SAVER ""
 !insertmacro BF_IS_OUR_SAVER "un."
 
-; $R0: a folder; $R1: names of files in it, each followed by "|". Deletes
-; those files, then the folder when nothing else is left in it. Never through
-; a link: a folder or file that is a reparse point (a junction, a symbolic
-; link) is left alone, and the folder is held open meanwhile without sharing
-; deletion, so that nobody can swap a link in under it. The uninstaller runs
-; elevated, and a link made by the user's own unelevated programs must not
-; aim its deletes elsewhere.
-!macro BF_REMOVE_OURS un
-Function ${un}RemoveOurs
-  Push $R2
-  Push $R3
-  Push $R4
-  Push $R5
-  ; FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-  ; FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT
-  System::Call 'kernel32::CreateFileW(w R0, i 1, i 3, p 0, i 3, i 0x02200000, p 0) p .R2'
-  ${If} $R2 P<> -1  ; INVALID_HANDLE_VALUE
-    System::Call 'kernel32::GetFileAttributesW(w R0) i .R3'
-    IntOp $R3 $R3 & 0x410  ; FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY
-    ${If} $R3 = 0x10
-      StrCpy $R4 $R1
-      ${Do}
-        ${If} $R4 == ""
-          ${Break}
-        ${EndIf}
-        ; The next name: up to the first "|".
-        StrCpy $R5 0
-        ${Do}
-          StrCpy $R3 $R4 1 $R5
-          ${If} $R3 == "|"
-          ${OrIf} $R3 == ""
-            ${Break}
-          ${EndIf}
-          IntOp $R5 $R5 + 1
-        ${Loop}
-        StrCpy $R3 $R4 $R5
-        IntOp $R5 $R5 + 1
-        StrCpy $R4 $R4 "" $R5
-        System::Call 'kernel32::GetFileAttributesW(w "$R0\$R3") i .R5'
-        ${If} $R5 <> -1  ; INVALID_FILE_ATTRIBUTES
-          IntOp $R5 $R5 & 0x410
-          ${If} $R5 = 0
-            ClearErrors
-            Delete "$R0\$R3"
-            ${If} ${Errors}
-              DetailPrint "$R0\$R3 could not be deleted."
-            ${EndIf}
-          ${EndIf}
-        ${EndIf}
-      ${Loop}
-      System::Call 'kernel32::CloseHandle(p R2)'
-      RMDir $R0  ; only when empty; a link swapped in since is removed, never followed
-    ${Else}
-      System::Call 'kernel32::CloseHandle(p R2)'
-      DetailPrint "$R0 is a link: left alone."
-    ${EndIf}
+; Deletes files in a folder, then the folder when nothing else is left in it,
+; through our cleanup program (installer/cleanup.cpp): it checks each file on
+; the handle it deletes through, never follows a link, and says in the log
+; what it left alone. ARGS: [/own] "FOLDER" NAME...
+!macro BF_CLEANUP ARGS
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\BrinefoldCleanup.exe" "${BF_BIN_DIR}\BrinefoldCleanup.exe"
+  nsExec::ExecToLog '"$PLUGINSDIR\BrinefoldCleanup.exe" ${ARGS}'
+  Pop $R0
+  ${If} $R0 != 0
+    DetailPrint 'The cleanup program ended with $R0: ${ARGS} left alone.'
   ${EndIf}
-  Pop $R5
-  Pop $R4
-  Pop $R3
-  Pop $R2
-FunctionEnd
 !macroend
-!insertmacro BF_REMOVE_OURS ""
-!insertmacro BF_REMOVE_OURS "un."
 
 ; $R0: a file. $R1 becomes 1 when its rights let Everyone, Users,
 ; Authenticated Users or INTERACTIVE change it (or it has no DACL at all),
@@ -348,12 +296,6 @@ Section "$(BF_SEC_PROGRAM)" SecProgram
     ${EndIf}
   ${EndIf}
 
-  ; Older versions left a picture of somebody's screen where every account
-  ; can read it: gone, whoever owns it.
-  StrCpy $R0 "${BF_OLD_SNAPSHOT_FOLDER}"
-  StrCpy $R1 "Brinefold.bmp|Brinefold.bmp.new|"
-  Call RemoveOurs
-
   SetOutPath $INSTDIR
   File "${BF_DOC_DIR}\README.txt"
   File "${BF_DOC_DIR}\LICENSE.txt"
@@ -373,6 +315,13 @@ Section "$(BF_SEC_PROGRAM)" SecProgram
   ${GetSize} "$INSTDIR" "/M=Uninstall.exe /S=0K /G=0" $1 $2 $3
   IntOp $0 $0 + $1
   WriteRegDWORD HKLM "${BF_UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; Older versions left a picture of somebody's screen where every account can
+; read it: gone, whoever owns it. (A section of its own: the cleanup program
+; it unpacks is not part of the installed size.)
+Section "-Older versions' picture"
+  !insertmacro BF_CLEANUP '"${BF_OLD_SNAPSHOT_FOLDER}" Brinefold.bmp Brinefold.bmp.new'
 SectionEnd
 
 Section "$(BF_SEC_SET_CURRENT)" SecSetCurrent
@@ -456,9 +405,7 @@ Section "un.$(BF_SEC_PROGRAM)" UnSecProgram
 
   ; The settings of the user running the uninstaller go with the program,
   ; whatever becomes of the pictures; other users' profiles are theirs.
-  StrCpy $R0 "$APPDATA\Brinefold"
-  StrCpy $R1 "Brinefold.ini|"
-  Call un.RemoveOurs
+  !insertmacro BF_CLEANUP '"$APPDATA\Brinefold" Brinefold.ini'
 
   ; A running screensaver keeps its files until the next restart.
   Delete /REBOOTOK "$SYSDIR\Brinefold.scr"
@@ -469,66 +416,13 @@ Section "un.$(BF_SEC_PROGRAM)" UnSecProgram
   Delete "$INSTDIR\LICENSE.txt"
 SectionEnd
 
-; $R0: a file. Deletes it when it belongs to the user running the
-; uninstaller, i.e. its owner is the user of this process's token (elevation
-; does not change that user).
-Function un.DeleteUsersFile
-  Push $R1
-  Push $R2
-  Push $R3
-  Push $R4
-  Push $R5
-  ; Not through a link: the folder and the file must be none.
-  System::Call 'kernel32::GetFileAttributesW(w "${BF_OLD_SNAPSHOT_FOLDER}") i .R4'
-  System::Call 'kernel32::GetFileAttributesW(w R0) i .R5'
-  IntOp $R4 $R4 | $R5
-  IntOp $R4 $R4 & 0x400  ; FILE_ATTRIBUTE_REPARSE_POINT (and none found: -1)
-  ; SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION: $R1, the owner's SID, lies
-  ; inside the descriptor $R2.
-  System::Call 'advapi32::GetNamedSecurityInfoW(w R0, i 1, i 1, *p .R1, p 0, p 0, p 0, *p .R2) i .R3'
-  ${If} $R4 <> 0
-  ${AndIf} $R3 = 0
-    System::Call 'kernel32::LocalFree(p R2)'
-    StrCpy $R3 1  ; nothing to delete
-  ${EndIf}
-  ${If} $R3 == 0  ; ERROR_SUCCESS
-    ; GetCurrentProcess() is -1; TOKEN_QUERY.
-    System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .R4) i .R3'
-    ${If} $R3 <> 0
-      System::Alloc 256  ; TOKEN_USER with a SID of at most 68 bytes
-      Pop $R5
-      System::Call 'advapi32::GetTokenInformation(p R4, i 1, p R5, i 256, *i .R3) i .R3'  ; TokenUser
-      ${If} $R3 <> 0
-        System::Call '*$R5(p .R3)'  ; TOKEN_USER.User.Sid
-        System::Call 'advapi32::EqualSid(p R1, p R3) i .R3'
-        ${If} $R3 <> 0
-          Delete $R0
-        ${EndIf}
-      ${EndIf}
-      System::Free $R5
-      System::Call 'kernel32::CloseHandle(p R4)'
-    ${EndIf}
-    System::Call 'kernel32::LocalFree(p R2)'
-  ${EndIf}
-  Pop $R5
-  Pop $R4
-  Pop $R3
-  Pop $R2
-  Pop $R1
-FunctionEnd
-
 Section "un.$(BF_UNSEC_SNAPSHOT)" UnSecSnapshot
   ; A picture left by a show that was cut short.
-  StrCpy $R0 "$LOCALAPPDATA\Brinefold"
-  StrCpy $R1 "Brinefold.bmp|Brinefold.bmp.new|"
-  Call un.RemoveOurs
+  !insertmacro BF_CLEANUP '"$LOCALAPPDATA\Brinefold" Brinefold.bmp Brinefold.bmp.new'
   ; The older versions' folder is shared by all users: only this user's
-  ; pictures go, and the folder only when nothing else is left in it.
-  StrCpy $R0 "${BF_OLD_SNAPSHOT_FOLDER}\Brinefold.bmp"
-  Call un.DeleteUsersFile
-  StrCpy $R0 "${BF_OLD_SNAPSHOT_FOLDER}\Brinefold.bmp.new"  ; left by a save that was cut short
-  Call un.DeleteUsersFile
-  RMDir "${BF_OLD_SNAPSHOT_FOLDER}"
+  ; pictures go (the .new one left by a save that was cut short), and the
+  ; folder only when nothing else is left in it.
+  !insertmacro BF_CLEANUP '/own "${BF_OLD_SNAPSHOT_FOLDER}" Brinefold.bmp Brinefold.bmp.new'
 SectionEnd
 
 ; Last, so that the entry in the installed-programs list goes only when

@@ -227,6 +227,9 @@ bool OpenRendererWindow(const char* title, int32_t width, int32_t height, int32_
     RgbImage* part = desktop != nullptr && primary != layout.monitors.end()
                          ? MonitorFloor(layout, primary->rect, *desktop)
                          : nullptr;
+    // The whole picture on every monitor: no larger than the texture can use.
+    if (part == nullptr)
+        desktop = FitForFloor(desktop);
     const bool ready = InitGlStateFrom(part != nullptr ? part : desktop);
     FreeRgbImage(part);
     if (!ready) {  // no snapshot, no show
@@ -343,8 +346,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const std::string snapshot = PathArgument(arguments);
     if (!snapshot.empty()) {
         floorSnapshotPath = snapshot.c_str();
-    } else if (!OwnedByUserOrSystem(SnapshotPath)) {
-        floorSnapshotPath = nullptr;  // any account may write there: another's picture counts as none
     }
     InitRippleSettings();
     if (!OpenRendererWindow(kRendererWindowTitle, 1024, 768, 32, keepMode)) {

@@ -1,6 +1,8 @@
 // The scene: floor texture, fixed GL state, projection and the per-frame drawing.
 #include "renderer/scene.h"
 
+#include <cstdlib>
+
 #include "renderer/snapshot.h"
 #include "renderer/water.h"
 
@@ -150,7 +152,7 @@ bool InitGlStateFrom(const RgbImage* floor)
 
 bool LoadFloorTexture()
 {
-    RgbImage* image = LoadSnapshotImage(floorSnapshotPath);
+    RgbImage* image = FitForFloor(LoadSnapshotImage(floorSnapshotPath));
     if (image == nullptr) {
         return false;
     }
@@ -171,6 +173,81 @@ void MakeFloorTexture(const RgbImage& floor)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+namespace {
+
+// GLU's power of two for a side: the nearest, 3 x 2^k counting as 4 x 2^k.
+int64_t GluPowerOfTwo(int64_t side)
+{
+    int64_t power = 1;
+    for (; side > 1; side >>= 1) {
+        if (side == 3)
+            return power * 4;
+        power *= 2;
+    }
+    return power;
+}
+
+}  // namespace
+
+PictureSize FloorPictureSize(int32_t width, int32_t height)
+{
+    int64_t w = GluPowerOfTwo(width), h = GluPowerOfTwo(height);
+    if (w * h <= kLargestFloorTexels)
+        return {width, height};
+    while (w * h > kLargestFloorTexels) {
+        w = w > 1 ? w / 2 : 1;
+        h = h > 1 ? h / 2 : 1;
+    }
+    return {static_cast<int32_t>(w), static_cast<int32_t>(h)};
+}
+
+RgbImage* ReducedPicture(const RgbImage& picture, PictureSize size)
+{
+    auto* out = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
+    auto* pixels = static_cast<uint8_t*>(std::malloc(size_t{3} * size.width * size.height));
+    if (out == nullptr || pixels == nullptr) {
+        std::free(out);
+        std::free(pixels);
+        return nullptr;
+    }
+    *out = {size.width, size.height, pixels};
+    // Each pixel covers the columns [x0, x1) and rows [y0, y1) of the picture.
+    auto edge = [](int64_t i, int32_t from, int32_t to) { return static_cast<int32_t>(i * from / to); };
+    for (int32_t y = 0; y < size.height; ++y) {
+        const int32_t y0 = edge(y, picture.height, size.height), y1 = edge(y + 1, picture.height, size.height);
+        for (int32_t x = 0; x < size.width; ++x) {
+            const int32_t x0 = edge(x, picture.width, size.width), x1 = edge(x + 1, picture.width, size.width);
+            uint64_t sum[3] = {0, 0, 0};
+            for (int32_t v = y0; v < y1; ++v) {
+                const uint8_t* p = picture.pixels + (size_t{3} * v * picture.width + size_t{3} * x0);
+                for (int32_t u = x0; u < x1; ++u, p += 3) {
+                    sum[0] += p[0];
+                    sum[1] += p[1];
+                    sum[2] += p[2];
+                }
+            }
+            const uint64_t count = uint64_t(y1 - y0) * uint64_t(x1 - x0);
+            for (int c = 0; c < 3; ++c)
+                *pixels++ = static_cast<uint8_t>((sum[c] + count / 2) / count);
+        }
+    }
+    return out;
+}
+
+RgbImage* FitForFloor(RgbImage* picture)
+{
+    if (picture == nullptr)
+        return nullptr;
+    const PictureSize size = FloorPictureSize(picture->width, picture->height);
+    if (size.width == picture->width && size.height == picture->height)
+        return picture;
+    RgbImage* reduced = ReducedPicture(*picture, size);
+    if (reduced == nullptr)
+        return picture;  // as before: the pyramid from the whole picture, if memory allows
+    FreeRgbImage(picture);
+    return reduced;
 }
 
 void SetCamera()

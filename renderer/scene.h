@@ -33,6 +33,26 @@ bool InitGlStateFrom(const RgbImage* floor);
 bool LoadFloorTexture();
 // A decoded picture into the mipmapped floor texture.
 void MakeFloorTexture(const RgbImage& floor);
+
+// The most texels the floor texture is given: 8192 x 2048, what GLU makes of
+// a virtual screen of 7680 x 2160 (its power-of-two sides, rounded as GLU
+// rounds them). A picture larger than that is reduced before the mipmap
+// pyramid is built: at the pixel cap GLU and the driver would take about a
+// gigabyte for detail no screen shows.
+inline constexpr int64_t kLargestFloorTexels = int64_t{1} << 24;
+struct PictureSize {
+    int32_t width, height;
+};
+// The size a width x height picture is given before its texture is made: its
+// own while GLU's power-of-two sizes for it hold at most kLargestFloorTexels
+// texels, else those sizes halved together until they do.
+PictureSize FloorPictureSize(int32_t width, int32_t height);
+// A copy of the picture reduced to size (no side larger than the picture's),
+// each pixel the mean of the pixels it covers; nullptr without the memory.
+RgbImage* ReducedPicture(const RgbImage& picture, PictureSize size);
+// Takes the picture: gives it back as it is, or, when FloorPictureSize says
+// so, its reduced copy (the original freed). nullptr for nullptr.
+RgbImage* FitForFloor(RgbImage* picture);
 // The viewing transform from eyePosition towards (0, 0, -30).
 void SetCamera();
 // One water step, then the floor and the water into the back buffer. Always true.

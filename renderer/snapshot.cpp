@@ -562,14 +562,13 @@ void FreeRgbImage(RgbImage* image)
     std::free(image);
 }
 
+RgbImage* ReadDibFile(const char* path)
+{
+    return ReadDibPath(path, false);
+}
+
 RgbImage* LoadSnapshotImage(const char* path)
 {
-    if (path == nullptr) {
-        return nullptr;
-    }
     // A missing snapshot ends the renderer quietly: no message for it.
-    if (!SnapshotFileOpens(path)) {
-        return nullptr;
-    }
-    return ReadDibFile(path);
+    return path == nullptr ? nullptr : ReadDibPath(path, true);
 }

@@ -42,9 +42,9 @@ void FreeRgbImage(RgbImage* image);
 uint16_t CountDibColors(const uint8_t* header);
 
 #ifdef _WIN32
-// True when the file's owner is the user running this program, SYSTEM or the
-// Administrators group: no other account can have planted it.
-bool OwnedByUserOrSystem(const char* path);
+// At the fixed SnapshotPath, which any account may write, only a plain file
+// the user running this program, SYSTEM or the Administrators own is read:
+// another's picture counts as none.
 #else
 // Native builds have no message boxes: the reader's messages go through this
 // hook (stderr by default) so that tests can observe them.

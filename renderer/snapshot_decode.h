@@ -69,9 +69,10 @@ DibStatus DecodeDib(const DibLayout& layout, uint8_t* rgb);
 using DibMessageFn = void (*)(const char* text);
 RgbImage* ConvertDibImage(const uint8_t* file, size_t size, DibMessageFn show);
 
-// The probe before reading: true when the file can be opened for reading at
-// all (each platform reader opens it its own way).
-bool SnapshotFileOpens(const char* path);
+// The platform reader: opens the file once, maps it and decodes it with
+// ConvertDibImage. A file that cannot be opened at all gives nullptr, with
+// the open failure message unless quiet.
+RgbImage* ReadDibPath(const char* path, bool quiet);
 
 // "Failed to open DIB file <path>.\n", cut to fit `capacity`.
 void FormatDibOpenFailure(char* out, size_t capacity, const char* path);

@@ -27,21 +27,12 @@ void ShowDibMessage(const char* text)
 
 SnapshotMessageFn snapshotMessageHook = PrintDibMessage;
 
-bool SnapshotFileOpens(const char* path)
-{
-    const int file = open(path, O_RDONLY | O_CLOEXEC);
-    if (file < 0)
-        return false;
-    close(file);
-    return true;
-}
-
 RgbImage* ReadDibBytes(const uint8_t* bytes, size_t size)
 {
     return ConvertDibImage(bytes, size, ShowDibMessage);
 }
 
-RgbImage* ReadDibFile(const char* path)
+RgbImage* ReadDibPath(const char* path, bool quiet)
 {
     RgbImage* image = nullptr;
     void* view = MAP_FAILED;
@@ -59,7 +50,7 @@ RgbImage* ReadDibFile(const char* path)
     if (file >= 0)
         close(file);
 
-    if (view == MAP_FAILED) {
+    if (view == MAP_FAILED && !(quiet && file < 0)) {
         char text[4200];
         FormatDibOpenFailure(text, sizeof text, path);
         ShowDibMessage(text);

@@ -3,10 +3,10 @@
 // and texts arrive in UTF-8 and go to the wide calls, so a user folder with
 // any name can be read and named in a message.
 #include <windows.h>
-#include <aclapi.h>
 
 #include <string>
 
+#include "common/plain_file_win.h"
 #include "common/utf8_win.h"
 #include "renderer/snapshot_decode.h"
 
@@ -18,40 +18,46 @@ void ShowDibMessage(const char* text)
     MessageBoxW(GetFocus(), WideFromUtf8(text).c_str(), WideFromUtf8(kDibCaption).c_str(), MB_OK);
 }
 
-// Opened for reading, others may go on reading and writing: the way the
-// C library's fopen(path, "r") opens a file.
-HANDLE OpenForReading(const char* path, DWORD share)
+// Opened for reading; others may read it too, but no writer can hold it
+// while we do. The fixed path lies in a folder any account may write: a file
+// there is read only when it is a plain file lying there, owned by the user,
+// SYSTEM or the Administrators, all checked on the handle that reads it.
+// Another's picture counts as none. absent: no such file for us (not one
+// held by a writer).
+HANDLE OpenForReading(const char* path, bool& absent)
 {
-    return CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    const std::wstring wide = WideFromUtf8(path);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::wstring refusal;
+    if (!SamePath(wide, WideFromUtf8(SnapshotPath)))
+        file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    else
+        file = OpenPlainFile(wide, GENERIC_READ, FILE_SHARE_READ, FileOwner::UserOrSystem, refusal);
+    absent = file == INVALID_HANDLE_VALUE && (!refusal.empty() || GetLastError() != ERROR_SHARING_VIOLATION);
+    if (!refusal.empty())
+        OutputDebugStringW((L"Brinefold.dll: " + wide + L" is not read: " + refusal + L".\n").c_str());
+    return file;
 }
 
 }  // namespace
-
-bool SnapshotFileOpens(const char* path)
-{
-    HANDLE file = OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
 
 RgbImage* ReadDibBytes(const uint8_t* bytes, size_t size)
 {
     return ConvertDibImage(bytes, size, ShowDibMessage);
 }
 
-RgbImage* ReadDibFile(const char* path)
+RgbImage* ReadDibPath(const char* path, bool quiet)
 {
     RgbImage* image = nullptr;
     HANDLE mapping = nullptr;
     const void* view = nullptr;
     LARGE_INTEGER size{};
 
-    HANDLE file = OpenForReading(path, FILE_SHARE_READ);
-    // No writer can hold the file while our handle (shared for reading only)
-    // is open, so this size is the size of the view.
+    bool absent = false;
+    HANDLE file = OpenForReading(path, absent);
+    // No writer can hold the file while our handle is open, so this size is
+    // the size of the view.
     if (file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &size)) {
         // An empty file cannot be mapped: that fails here, as an open failure.
         mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
@@ -70,30 +76,10 @@ RgbImage* ReadDibFile(const char* path)
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
 
-    if (view == nullptr) {
+    if (view == nullptr && !(quiet && absent)) {
         char text[1100];
         FormatDibOpenFailure(text, sizeof text, path);
         ShowDibMessage(text);
     }
     return image;
-}
-
-bool OwnedByUserOrSystem(const char* path)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(WideFromUtf8(path).c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                              nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    bool trusted = IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
-    HANDLE token = nullptr;
-    if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-        DWORD size = 0;
-        trusted = GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
-                  EqualSid(owner, reinterpret_cast<TOKEN_USER*>(user)->User.Sid);
-        CloseHandle(token);
-    }
-    LocalFree(descriptor);
-    return trusted;
 }

@@ -13,18 +13,22 @@ bool FileExists(const std::string& path)
     if (name.empty())
         return false;
     // Opened the way a file is opened for sequential input: read access,
-    // others may go on reading and writing it. A pipe or a server at the
-    // other end may only identify the user, never act as the user.
+    // others may go on reading and writing it. Should the path name a pipe,
+    // its server may only identify the user, never act as the user (this
+    // limits named pipes only: opening a file on a share still signs in to
+    // that server as the user).
     HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     // Windows (and Wine) refuse to open a folder this way; a redirector or
-    // file system that lets one through still does not make it a file.
+    // file system that lets one through still does not make it a file. Nor
+    // does a device (COM1, NUL) or a pipe: a file lies on a disk.
     BY_HANDLE_FILE_INFORMATION info;
-    bool folder = GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool disk = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+                      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     CloseHandle(file);
-    return !folder;
+    return disk;
 }
 
 std::string ProgramFolder()

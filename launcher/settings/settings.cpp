@@ -23,10 +23,30 @@ void ReadSettingNumber(const std::string& text, int16_t& value)
     value = CInt(Int(NumberOf(text)));
 }
 
+namespace {
+
+// Windows opens a device for a last path element named CON, PRN, AUX, NUL,
+// COM1-9 or LPT1-9 (any case), whatever follows a "." and with blanks before
+// it: C:\Music\COM1.mp3 and NUL .wav are devices.
+bool NamesDosDevice(const std::string& path)
+{
+    const size_t start = path.find_last_of("\\/:") + 1;  // npos + 1 is 0
+    std::string name = path.substr(start, path.find('.', start) - start);
+    name.erase(name.find_last_not_of(' ') + 1);
+    for (char& c : name)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL")
+        return true;
+    return name.size() == 4 && (name.rfind("COM", 0) == 0 || name.rfind("LPT", 0) == 0) && name[3] >= '1' &&
+           name[3] <= '9';
+}
+
+}  // namespace
+
 bool IsRemoteOrDevicePath(const std::string& path)
 {
     auto separator = [&](size_t k) { return k < path.size() && (path[k] == '\\' || path[k] == '/'); };
-    return (separator(0) && separator(1)) || path.rfind("\\??\\", 0) == 0;
+    return (separator(0) && separator(1)) || path.rfind("\\??\\", 0) == 0 || NamesDosDevice(path);
 }
 
 void LoadSettingsWith(const std::function<std::string(const char* key)>& readKey,

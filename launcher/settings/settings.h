@@ -56,8 +56,9 @@ inline constexpr size_t kLongestSettingsValue = 254;
 void ReadSettingNumber(const std::string& text, int16_t& value);
 
 // True for a path that leaves this machine or names a device: a UNC path
-// (\\server\share\...) and the device and NT forms (\\.\..., \\?\..., \??\...),
-// with either kind of slash. Opening a file on a share sends the user's
+// (\\server\share\...), the device and NT forms (\\.\..., \\?\..., \??\...),
+// with either kind of slash, and a DOS device name as the last element
+// (C:\Music\COM1.mp3, NUL.wav). Opening a file on a share sends the user's
 // network credentials to that server.
 bool IsRemoteOrDevicePath(const std::string& path);
 

@@ -15,7 +15,11 @@
 #     uninstall then keeps, and /KEEPSNAPSHOT keeps the pictures, not the
 #     settings;
 #  3. with no screensaver chosen before, the uninstall leaves none chosen; of
-#     the old pictures in C:\velkor it deletes the user's, not another user's.
+#     the old pictures in C:\velkor it deletes the user's, not another user's;
+#  4. C:\velkor swapped for a link to another folder right after the install
+#     deleted its first picture, or right after the uninstall checked the
+#     owner of its first: nothing in the link's target is touched, in several
+#     tries each.
 #
 #   installer_test.sh PROBE SETUP_EXE BRINEFOLD_SCR BRINEFOLD_DLL VERSION   (inside a test bed's env)
 set -euo pipefail
@@ -85,13 +89,14 @@ restore_value() { # NAME TEXT
 }
 clean() {
   rm -f "$sys"/Brinefold.scr "$sys"/Brinefold.dll "$sys"/Brinefold.ini "$sys"/Brinefold.ini.old-shared
-  rm -rf "$folder" "$velkor" "$user_pictures" "$user_settings" "$link_target"
+  rm -rf "$folder" "$velkor" "$velkor.moved" "$velkor.watching" "$user_pictures" "$user_settings" "$link_target"
   probe delete "$entry"
   probe delete 'HKCU\Software\Brinefold'
 }
-show_pid=
+show_pid= swapper=
 finish() {
   [[ -z $show_pid ]] || kill "$show_pid" 2>/dev/null || true
+  [[ -z $swapper ]] || kill "$swapper" 2>/dev/null || true
   clean
   restore_value SCRNSAVE.EXE "$old_saver"
   restore_value ScreenSaveActive "$old_active"
@@ -280,6 +285,80 @@ expect "SCRNSAVE.EXE after uninstall" "$(value "$desktop" SCRNSAVE.EXE)" '<absen
 expect "ScreenSaveActive after uninstall" "$(value "$desktop" ScreenSaveActive)" '<absent>'
 [[ -f $velkor/Brinefold.bmp ]] || fail "the uninstall deleted another user's C:\\velkor\\Brinefold.bmp"
 [[ ! -e $velkor/Brinefold.bmp.new ]] || fail "the uninstall kept the user's C:\\velkor\\Brinefold.bmp.new"
+
+echo "== 4. C:\\velkor swapped for a link during the cleanup"
+# swap delete|close: in the background, at the first deletion or closing of
+# a file in C:\velkor, puts a link to another folder in the folder's place
+# (the folder itself goes aside, to velkor.moved), as fast as a user's program
+# racing the elevated installer can; returns once it watches.
+swap() {
+  rm -f "$velkor.watching" "$velkor.moved"
+  python3 - "$velkor" "$link_target" "$1" <<'PY' &
+import ctypes, os, sys
+folder, target, events = sys.argv[1:]
+libc = ctypes.CDLL(None, use_errno=True)
+watch = libc.inotify_init()
+mask = {"delete": 0x200, "close": 0x18}[events]  # IN_DELETE; IN_CLOSE_WRITE | IN_CLOSE_NOWRITE
+if libc.inotify_add_watch(watch, folder.encode(), mask) < 0:
+    sys.exit("cannot watch " + folder)
+os.symlink(target, folder + ".moved")
+open(folder + ".watching", "w").close()
+while not os.read(watch, 4096)[16:].strip(b"\0"):  # an event on the folder itself has no name
+    pass
+# At once: the link and the folder trade places (RENAME_EXCHANGE).
+# A folder already gone was faster than the swap: no race this time.
+if libc.renameat2(-100, folder.encode(), -100, (folder + ".moved").encode(), 2) != 0 and ctypes.get_errno() != 2:
+    sys.exit("cannot swap: errno %d" % ctypes.get_errno())
+PY
+  swapper=$!
+  for _ in $(seq 100); do [[ -e $velkor.watching ]] && break; sleep 0.05; done
+}
+# The old pictures, and in the other folder the same names, one of them
+# another account's, the other the user's.
+plant() {
+  rm -rf "$velkor" "$velkor.moved" "$link_target" && mkdir -p "$velkor" "$link_target"
+  printf 'BM' >"$velkor/Brinefold.bmp"
+  printf 'BM' >"$velkor/Brinefold.bmp.new"
+  printf 'theirs' >"$link_target/Brinefold.bmp"
+  printf 'mine' >"$link_target/Brinefold.bmp.new"
+  chown 65534 "$link_target/Brinefold.bmp"
+}
+# untouched STEP TRY: the target as planted; counts the tries in which the
+# link came before the second picture was deleted.
+raced=0
+untouched() {
+  local i
+  for i in $(seq 40); do kill -0 "$swapper" 2>/dev/null || break; sleep 0.05; done
+  if kill -0 "$swapper" 2>/dev/null; then
+    kill "$swapper"
+    fail "$1, try $2: the link was never swapped in"
+  fi
+  wait "$swapper" || fail "$1, try $2: the swapper failed"
+  swapper=
+  [[ $(cat "$link_target/Brinefold.bmp" 2>/dev/null) == theirs && $(cat "$link_target/Brinefold.bmp.new" 2>/dev/null) == mine ]] ||
+    fail "$1, try $2: the cleanup deleted through the link: $(ls -A "$link_target" | tr '\n' ' ')"
+  [[ ! -e $velkor.moved/Brinefold.bmp.new ]] || raced=$((raced + 1))
+  rm -f "$velkor"
+}
+tries=5
+for try in $(seq $tries); do
+  plant
+  swap delete
+  install "install with a link swapped in, try $try" /S
+  untouched "install" "$try"
+done
+echo "the link came before the install's second delete in $raced of $tries tries"
+((raced > 0)) || fail "so nothing was proved"
+raced=0
+for try in $(seq $tries); do
+  install "install before the uninstall, try $try" /S
+  plant
+  swap close
+  uninstall /S
+  untouched "uninstall" "$try"
+done
+echo "the link came before the uninstall's second delete in $raced of $tries tries"
+((raced > 0)) || fail "so nothing was proved"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed" >&2

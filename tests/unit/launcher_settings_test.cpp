@@ -131,7 +131,8 @@ TEST_F(LoadSettingsTest, KindTwoNeedsAFileThatExists)
 
 // A share or a device named by the machine's default file is never opened: a
 // file there would send the user's network credentials to whoever planted
-// it. The user's own file may name one.
+// it, a device (C:\music\COM1.mp3) would be opened as one. The user's own
+// file may name one.
 TEST_F(LoadSettingsTest, TheMachineWideFileNamesNoShareOrDevice)
 {
     const struct {
@@ -145,8 +146,17 @@ TEST_F(LoadSettingsTest, TheMachineWideFileNamesNoShareOrDevice)
         {"\\\\?\\UNC\\attacker.example\\share\\song.mp3", true},
         {"\\\\?\\C:\\Music\\song.mp3", true},
         {"\\??\\UNC\\attacker.example\\share\\song.mp3", true},
+        {"C:\\music\\COM1.mp3", true},
+        {"NUL.mp3", true},
+        {"C:/music/lpt9", true},
+        {"C:\\music\\aux .mid.mp3", true},
+        {"C:con.wav", true},
         {"C:\\Music\\song.mp3", false},
         {"\\Music\\song.mp3", false},
+        {"C:\\music\\COM10.mp3", false},
+        {"C:\\music\\LPT0.mp3", false},
+        {"C:\\music\\console.mp3", false},
+        {"C:\\NUL\\song.mp3", false},
     };
     for (const auto& c : cases) {
         for (bool machineWide : {true, false}) {

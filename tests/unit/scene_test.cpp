@@ -310,6 +310,42 @@ TEST_F(SceneTest, RowsThatAreNotAMultipleOfFourBytesStayUnsheared)
     EXPECT_EQ(alignment, 4);
 }
 
+// Every virtual screen of up to 7680 x 2160 pixels in all, in any shape,
+// keeps its picture whole (so its texture is what GLU always made of it);
+// the largest pictures the reader takes fit as they are or are reduced to
+// at most kLargestFloorTexels texels, powers of two smaller than the picture.
+TEST(FloorPicture, OrdinaryScreensKeepTheirSizeTheLargestPicturesShrink)
+{
+    for (int32_t w = 1; w <= 16384; ++w) {
+        const int32_t h = std::min<int32_t>(16384, 7680 * 2160 / w);  // the tallest; GLU's sizes grow with h
+        const PictureSize kept = FloorPictureSize(w, h);
+        ASSERT_TRUE(kept.width == w && kept.height == h) << w << "x" << h;
+
+        const int32_t capH = std::min<int32_t>(16384, (int32_t{1} << 26) / w);
+        const PictureSize cut = FloorPictureSize(w, capH);
+        if (cut.width == w && cut.height == capH)
+            continue;  // a narrow picture fits as it is
+        ASSERT_LE(int64_t{cut.width} * cut.height, kLargestFloorTexels) << w << "x" << capH;
+        ASSERT_TRUE(cut.width < w && cut.height < capH) << w << "x" << capH;
+        ASSERT_EQ(cut.width & (cut.width - 1), 0) << w << "x" << capH;
+        ASSERT_EQ(cut.height & (cut.height - 1), 0) << w << "x" << capH;
+    }
+}
+
+// Each reduced pixel is the rounded mean of the pixels it covers, a side
+// that does not divide evenly included.
+TEST(FloorPicture, AReducedPixelIsTheMeanOfThoseItCovers)
+{
+    uint8_t pixels[] = {0,  0, 0, 10, 20, 30, 21, 41, 61,   // bottom row
+                        40, 0, 0, 50, 20, 30, 60, 41, 62};  // top row
+    const RgbImage picture{3, 2, pixels};
+    RgbImage* reduced = ReducedPicture(picture, {2, 1});
+    ASSERT_NE(reduced, nullptr);
+    const std::vector<uint8_t> got(reduced->pixels, reduced->pixels + 6);
+    EXPECT_EQ(got, (std::vector<uint8_t>{20, 0, 0, 35, 31, 46}));
+    FreeRgbImage(reduced);
+}
+
 // The water's state as one number: equal sums, equal water, to the byte.
 uint64_t WaterFingerprint()
 {

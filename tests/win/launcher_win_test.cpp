@@ -229,6 +229,7 @@ TEST_F(LauncherWin, FileExistsOnRealFilesAndFolders)
     EXPECT_FALSE(FileExists(dir + "\\missing.mp3"));
     EXPECT_FALSE(FileExists(""));
     EXPECT_FALSE(FileExists("\\"));
+    EXPECT_FALSE(FileExists(dir + "\\NUL.mp3"));  // a device, not a file
 
     // A file that may not be read just now counts as missing.
     HANDLE locked = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
