@@ -82,16 +82,15 @@ bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const H
     return LoadFloorFrom(GeneratedFloor(w.width > 0 ? w.width : 1024, w.height > 0 ? w.height : 768));
 }
 
-// Events first; a frame when one is due (its start -delay after the last
-// one's, and the water with a step due); otherwise a wait for events or a
+// Events first; a frame when one is due (its place on a grid -delay apart
+// has come, and the water has a step due); otherwise a wait for events or a
 // signal until then. An iconified window draws nothing and leaves the pace
 // alone: on return the water takes at most a few steps.
 void RunShow(HackWindow& w, const HackOptions& options)
 {
     Pacing pacing;
+    pacing.framePeriod = static_cast<double>(options.delayMicros) / 1e6;
     FpsMeter meter;
-    const double delay = static_cast<double>(options.delayMicros) / 1e6;
-    double lastStart = -delay;
     while (!quitSignal) {
         HandleHackEvents(w);
         if (w.closed || w.failed || quitSignal)
@@ -102,14 +101,13 @@ void RunShow(HackWindow& w, const HackOptions& options)
             continue;
         }
         const double now = SecondsNow();
-        const double wait = SecondsToNextFrame(pacing, now, lastStart, delay);
+        const double wait = SecondsToNextFrame(pacing, now);
         WaitForHackEvents(w, wait);
         if (wait > 0.0 || quitSignal)
             continue;
         const double start = SecondsNow();
         if (!DrawDueFrame(pacing, start))
             continue;
-        lastStart = start;
         if (options.showFps)
             DrawFpsText(w, meter.text);
         ShowHackFrame(w);
