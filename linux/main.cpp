@@ -6,6 +6,7 @@
 // frame loop (the water paced by the clock, frames -delay apart), the music,
 // and a clean end on q or Escape, a close request, SIGTERM or SIGINT (exit
 // code 0). Does not: anything the scene draws.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -25,8 +26,9 @@
 
 namespace {
 
-// While the own window is iconified: how often the music is looked after.
-constexpr double kHiddenWaitSeconds = 0.25;
+// How often the music is looked after while no frame comes (the own window
+// iconified, a long -delay): its lock awaited, its file started again.
+constexpr double kMusicCareSeconds = 0.25;
 
 double SecondsNow()
 {
@@ -97,12 +99,12 @@ void RunShow(HackWindow& w, const HackOptions& options)
             break;
         KeepMusicPlaying();
         if (!w.visible) {
-            WaitForHackEvents(w, kHiddenWaitSeconds);
+            WaitForHackEvents(w, kMusicCareSeconds);
             continue;
         }
         const double now = SecondsNow();
         const double wait = SecondsToNextFrame(pacing, now);
-        WaitForHackEvents(w, wait);
+        WaitForHackEvents(w, std::min(wait, kMusicCareSeconds));
         if (wait > 0.0 || quitSignal)
             continue;
         const double start = SecondsNow();

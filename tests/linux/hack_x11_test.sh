@@ -10,10 +10,11 @@
 #     in the middle of a long -delay;
 #  3. two given windows made by another program, one by -window-id, one by
 #     XSCREENSAVER_WINDOW with --root: both floors come from the image helper
-#     (a stand-in on PATH that notes its calls), one of the two plays the
-#     music, a stray ClientMessage ends neither, a hidden host window does not
-#     stop its hack for good, the hack follows a resize and ends with exit
-#     code 0 when its window goes.
+#     (a stand-in on PATH that notes its calls), the XSCREENSAVER_WINDOW one
+#     plays the music and the -window-id one (a preview) none, a stray
+#     ClientMessage ends neither, a hidden host window does not stop its hack
+#     for good, the hack follows a resize and ends with exit code 0 when its
+#     window goes; a hack started while the music's one is ending plays it.
 #
 #   hack_x11_test.sh HACK OUT_DIR X11_TOOL PRESENT_COUNTER_LIBRARY
 set -euo pipefail
@@ -150,27 +151,27 @@ host_a=$host shell_a=$shell pid_host_a=$host_pid
 host_window host-b 320x240+0+400
 host_b=$host pid_host_b=$host_pid
 
+# Whether process $1 has the music file open (its player plays it).
+plays_tone() { ls -l "/proc/$1/fd" 2>/dev/null | grep -q 'tone\.wav'; }
+
+# The preview's hack first: were it to take the music, the other could not.
 PATH=$out/bin:$PATH "$hack" -window-id "$host_a" -music "$out/tone.wav" 2>"$out/given-a.log" &
 pid_a=$!
 started_pids+=("$pid_a")
-PATH=$out/bin:$PATH XSCREENSAVER_WINDOW=$host_b "$hack" --root -music "$out/tone.wav" 2>"$out/given-b.log" &
-pid_b=$!
-started_pids+=("$pid_b")
 shoot_until "$out/given-a.png" 20 tinted_desktop 320x240+0+0 "given window" ||
   fail "given window: not the desktop under the tinted water"
 outside=$(count "$out/given-a.png" 300x200+500+400 'abs(r - 0.16) < 0.05 && g > 0.9')
 ((outside > 50000)) || fail "the hack drew outside the given window"
+PATH=$out/bin:$PATH XSCREENSAVER_WINDOW=$host_b "$hack" --root -music "$out/tone.wav" 2>"$out/given-b.log" &
+pid_b=$!
+started_pids+=("$pid_b")
 shoot_until "$out/given-b.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WINDOW" ||
   fail "XSCREENSAVER_WINDOW: not the desktop under the tinted water"
 for host in "$host_a" "$host_b"; do
   grep -qx "$(printf '0x%x' "$host")" "$out/getimage.log" || fail "the image helper was not asked for $host"
 done
-holding=0
-for p in "$pid_a" "$pid_b"; do
-  if ls -l "/proc/$p/fd" 2>/dev/null | grep -q 'tone\.wav'; then holding=$((holding + 1)); fi
-done
-echo "given windows: $holding of 2 hold the music file"
-((holding == 1)) || fail "$holding hacks play the music"
+! plays_tone "$pid_a" || fail "the -window-id hack (a preview) plays the music"
+plays_tone "$pid_b" || fail "the XSCREENSAVER_WINDOW hack plays no music"
 
 "$x11_tool" stray-message "$host_b"
 "$x11_tool" stray-message "$host_a"
@@ -187,9 +188,26 @@ xdotool windowsize "$shell_a" 640 320
 shoot_until "$out/given-a2.png" 20 tinted_desktop 640x320+0+0 "given window after resize" ||
   fail "given window: the picture did not follow the resize"
 
+# The next hack, as xscreensaver cycles: it waits for the lock of the one
+# ending (from its first frame on, it has asked), then plays.
+head -c 8 /dev/zero >"$out/next.count"
+LD_PRELOAD=$present_counter BF_PRESENT_COUNTER=$out/next.count \
+  "$hack" -window -geometry 200x150+700+50 -music "$out/tone.wav" 2>"$out/next.log" &
+pid_next=$!
+started_pids+=("$pid_next")
+for _ in $(seq 100); do
+  (($(frames_shown "$out/next.count") > 0)) && break
+  sleep 0.1
+done
 kill "$pid_host_a" "$pid_host_b"
 for p in "$pid_a" "$pid_b"; do
   wait_end "$p" 5 || fail "a hack did not end with its host window"
   ((ended_code == 0)) || fail "exit code $ended_code after the host window went"
 done
+for _ in $(seq 30); do
+  plays_tone "$pid_next" && break
+  sleep 0.1
+done
+plays_tone "$pid_next" || fail "the hack started while the last one ended plays no music: $(cat "$out/next.log")"
+kill "$pid_next"
 echo "screenshots in $out"
