@@ -154,17 +154,19 @@ host_b=$host pid_host_b=$host_pid
 # Whether process $1 has the music file open (its player plays it).
 plays_tone() { ls -l "/proc/$1/fd" 2>/dev/null | grep -q 'tone\.wav'; }
 
-# The preview's hack first: were it to take the music, the other could not.
-PATH=$out/bin:$PATH "$hack" -window-id "$host_a" -music "$out/tone.wav" 2>"$out/given-a.log" &
+# The preview's hack without the lock's folder, where every hack plays: only
+# the -window-id rule keeps it silent, whichever of the two comes first.
+PATH=$out/bin:$PATH env -u XDG_RUNTIME_DIR "$hack" -window-id "$host_a" -music "$out/tone.wav" \
+  2>"$out/given-a.log" &
 pid_a=$!
 started_pids+=("$pid_a")
+PATH=$out/bin:$PATH XSCREENSAVER_WINDOW=$host_b "$hack" --root -music "$out/tone.wav" 2>"$out/given-b.log" &
+pid_b=$!
+started_pids+=("$pid_b")
 shoot_until "$out/given-a.png" 20 tinted_desktop 320x240+0+0 "given window" ||
   fail "given window: not the desktop under the tinted water"
 outside=$(count "$out/given-a.png" 300x200+500+400 'abs(r - 0.16) < 0.05 && g > 0.9')
 ((outside > 50000)) || fail "the hack drew outside the given window"
-PATH=$out/bin:$PATH XSCREENSAVER_WINDOW=$host_b "$hack" --root -music "$out/tone.wav" 2>"$out/given-b.log" &
-pid_b=$!
-started_pids+=("$pid_b")
 shoot_until "$out/given-b.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WINDOW" ||
   fail "XSCREENSAVER_WINDOW: not the desktop under the tinted water"
 for host in "$host_a" "$host_b"; do
@@ -204,10 +206,11 @@ for p in "$pid_a" "$pid_b"; do
   wait_end "$p" 5 || fail "a hack did not end with its host window"
   ((ended_code == 0)) || fail "exit code $ended_code after the host window went"
 done
-for _ in $(seq 30); do
+for tenths in $(seq 30); do
   plays_tone "$pid_next" && break
   sleep 0.1
 done
+echo "next hack: music after $tenths tenths of a second since the last one ended"
 plays_tone "$pid_next" || fail "the hack started while the last one ended plays no music: $(cat "$out/next.log")"
 kill "$pid_next"
 echo "screenshots in $out"
