@@ -186,9 +186,12 @@ xdotool windowmap --sync "$host_b"
 shoot_until "$out/given-b2.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WINDOW shown again" ||
   fail "the hack stopped when its host hid the window"
 
-xdotool windowsize "$shell_a" 640 320
-shoot_until "$out/given-a2.png" 20 tinted_desktop 640x320+0+0 "given window after resize" ||
-  fail "given window: the picture did not follow the resize"
+# Kills host window $1: its hack $2 ends, with exit code 0.
+ends_with_host() {
+  kill "$1"
+  wait_end "$2" 5 || fail "a hack did not end with its host window"
+  ((ended_code == 0)) || fail "exit code $ended_code after the host window went"
+}
 
 # The next hack, as xscreensaver cycles: it waits for the lock of the one
 # ending (from its first frame on, it has asked), then plays.
@@ -201,11 +204,7 @@ for _ in $(seq 100); do
   (($(frames_shown "$out/next.count") > 0)) && break
   sleep 0.1
 done
-kill "$pid_host_a" "$pid_host_b"
-for p in "$pid_a" "$pid_b"; do
-  wait_end "$p" 5 || fail "a hack did not end with its host window"
-  ((ended_code == 0)) || fail "exit code $ended_code after the host window went"
-done
+ends_with_host "$pid_host_b" "$pid_b"
 for tenths in $(seq 30); do
   plays_tone "$pid_next" && break
   sleep 0.1
@@ -213,4 +212,9 @@ done
 echo "next hack: music after $tenths tenths of a second since the last one ended"
 plays_tone "$pid_next" || fail "the hack started while the last one ended plays no music: $(cat "$out/next.log")"
 kill "$pid_next"
+
+xdotool windowsize "$shell_a" 640 320
+shoot_until "$out/given-a2.png" 20 tinted_desktop 640x320+0+0 "given window after resize" ||
+  fail "given window: the picture did not follow the resize"
+ends_with_host "$pid_host_a" "$pid_a"
 echo "screenshots in $out"
