@@ -90,8 +90,7 @@ bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const H
 // alone: on return the water takes at most a few steps.
 void RunShow(HackWindow& w, const HackOptions& options)
 {
-    Pacing pacing;
-    pacing.framePeriod = static_cast<double>(options.delayMicros) / 1e6;
+    Pacing pacing{.framePeriod = static_cast<double>(options.delayMicros) / 1e6};
     FpsMeter meter;
     while (!quitSignal) {
         HandleHackEvents(w);

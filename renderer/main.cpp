@@ -335,8 +335,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // wParam of whatever message came last (after a key, the key's code).
     const double refreshPeriod = AskForVsync() ? 0.0 : DisplayRefreshPeriod();
     timeBeginPeriod(1);  // waits of a few milliseconds, not of the 15.6 ms default tick
-    Pacing pacing;
-    pacing.framePeriod = refreshPeriod;
+    Pacing pacing{.framePeriod = refreshPeriod};
     int exitCode = 0;
     bool done = false;
     while (!done) {

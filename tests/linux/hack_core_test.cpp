@@ -122,8 +122,7 @@ struct LoopRun {
 LoopRun RunLoop(double delay, double drawing, double oversleep = 0.0, double seconds = 1.0)
 {
     LoopRun run;
-    Pacing pacing;
-    pacing.framePeriod = delay;
+    Pacing pacing{.framePeriod = delay};
     double now = 500.0;
     const double end = now + seconds - 1e-9;
     while (now < end) {
@@ -176,8 +175,7 @@ TEST(FrameClock, FramesFollowTheDelayAndTheWaterTheClock)
     EXPECT_EQ(late.mostSteps, 1);
     EXPECT_NEAR(late.frames, 3600, 1);
     // A clock that stepped back waits no longer than the delay.
-    Pacing pacing;
-    pacing.framePeriod = 0.1;
+    Pacing pacing{.framePeriod = 0.1};
     ASSERT_EQ(TakeDueSteps(pacing, 10.0), 1);
     EXPECT_NEAR(SecondsToNextFrame(pacing, 9.99), 0.1, 1e-9);
 

@@ -386,20 +386,16 @@ TEST(Pacing, AFrameWaitsForTheRefreshAndForTheNextStep)
     EXPECT_DOUBLE_EQ(RefreshPeriod(0), 1.0 / 60);
     EXPECT_DOUBLE_EQ(RefreshPeriod(1), 1.0 / 60);
     EXPECT_DOUBLE_EQ(RefreshPeriod(144), 1.0 / 144);
-    auto started = [](double period) {
-        Pacing pacing;
-        pacing.framePeriod = period;
-        EXPECT_EQ(SecondsToNextFrame(pacing, 10.0), 0.0);  // the very first frame
-        EXPECT_EQ(TakeDueSteps(pacing, 10.0), 1);
-        return pacing;
-    };
+    Pacing at50{.framePeriod = 1.0 / 50}, vsync, at144{.framePeriod = 1.0 / 144};
+    EXPECT_EQ(SecondsToNextFrame(at50, 10.0), 0.0);  // the very first frame
+    for (Pacing* pacing : {&at50, &vsync, &at144})
+        ASSERT_EQ(TakeDueSteps(*pacing, 10.0), 1);
     // A 50 Hz display: the refresh comes after the step is due.
-    Pacing at50 = started(1.0 / 50);
     EXPECT_NEAR(SecondsToNextFrame(at50, 10.0), 1.0 / 50, 1e-9);
     EXPECT_EQ(SecondsToNextFrame(at50, 10.03), 0.0);
     // With vsync, or on a 144 Hz display, the step decides.
-    EXPECT_NEAR(SecondsToNextFrame(started(0.0), 10.0), 0.5 / 60, 1e-9);
-    EXPECT_NEAR(SecondsToNextFrame(started(1.0 / 144), 10.0), 0.5 / 60, 1e-9);
+    EXPECT_NEAR(SecondsToNextFrame(vsync, 10.0), 0.5 / 60, 1e-9);
+    EXPECT_NEAR(SecondsToNextFrame(at144, 10.0), 0.5 / 60, 1e-9);
     // A frame drawn late keeps the next one on the grid; one more than a
     // period late starts the grid anew.
     ASSERT_EQ(TakeDueSteps(at50, 10.024), 1);
