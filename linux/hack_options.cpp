@@ -108,6 +108,10 @@ ParsedOptions ParseHackOptions(int argc, const char* const* argv, const char* ho
     if (givenWindow || hosted) {
         o.target = HackTarget::GivenWindow;
         o.windowId = givenWindow ? *givenWindow : *host;
+        // A window given on the command line is a small one among others
+        // (the settings' preview pane): silent there, as every stock hack.
+        if (givenWindow)
+            o.musicFile.clear();
     } else {
         o.target = asked == Asked::Root ? HackTarget::Root : HackTarget::OwnWindow;
     }

@@ -34,7 +34,7 @@ struct HackOptions {
     FloorSource floor = FloorSource::RootGrab;
     long delayMicros = kDefaultDelayMicros;
     bool showFps = false;
-    std::string musicFile;  // empty: no music
+    std::string musicFile;  // empty: no music (always with -window-id)
     std::string imageFile;  // ImageFile only
     std::string display;    // -display NAME; empty: $DISPLAY
     std::string geometry;   // -geometry WxH+X+Y of our own window, as XParseGeometry reads it

@@ -6,6 +6,7 @@
 // frame loop (the water paced by the clock, frames -delay apart), the music,
 // and a clean end on q or Escape, a close request, SIGTERM or SIGINT (exit
 // code 0). Does not: anything the scene draws.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -25,8 +26,9 @@
 
 namespace {
 
-// While the own window is iconified: how often the music is looked after.
-constexpr double kHiddenWaitSeconds = 0.25;
+// How often the music is looked after while no frame comes (the own window
+// iconified, a long -delay): its lock awaited, its file started again.
+constexpr double kMusicCareSeconds = 0.25;
 
 double SecondsNow()
 {
@@ -82,34 +84,31 @@ bool LoadFloor(const std::vector<uint8_t>& grabbed, const HackWindow& w, const H
     return LoadFloorFrom(GeneratedFloor(w.width > 0 ? w.width : 1024, w.height > 0 ? w.height : 768));
 }
 
-// Events first; a frame when one is due (its start -delay after the last
-// one's, and the water with a step due); otherwise a wait for events or a
+// Events first; a frame when one is due (its place on a grid -delay apart
+// has come, and the water has a step due); otherwise a wait for events or a
 // signal until then. An iconified window draws nothing and leaves the pace
 // alone: on return the water takes at most a few steps.
 void RunShow(HackWindow& w, const HackOptions& options)
 {
-    Pacing pacing;
+    Pacing pacing{.framePeriod = static_cast<double>(options.delayMicros) / 1e6};
     FpsMeter meter;
-    const double delay = static_cast<double>(options.delayMicros) / 1e6;
-    double lastStart = -delay;
     while (!quitSignal) {
         HandleHackEvents(w);
         if (w.closed || w.failed || quitSignal)
             break;
         KeepMusicPlaying();
         if (!w.visible) {
-            WaitForHackEvents(w, kHiddenWaitSeconds);
+            WaitForHackEvents(w, kMusicCareSeconds);
             continue;
         }
         const double now = SecondsNow();
-        const double wait = SecondsToNextFrame(pacing, now, lastStart, delay);
-        WaitForHackEvents(w, wait);
+        const double wait = SecondsToNextFrame(pacing, now);
+        WaitForHackEvents(w, std::min(wait, kMusicCareSeconds));
         if (wait > 0.0 || quitSignal)
             continue;
         const double start = SecondsNow();
         if (!DrawDueFrame(pacing, start))
             continue;
-        lastStart = start;
         if (options.showFps)
             DrawFpsText(w, meter.text);
         ShowHackFrame(w);

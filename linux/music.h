@@ -6,12 +6,15 @@
 // never an end of the show.
 #pragma once
 
-// Starts the file; false when it is missing, another of the user's hacks
-// plays music, or no player can be made.
-bool StartMusic(const char* path);
+// Starts the file, or, while another of the user's hacks still holds the
+// music (one that is ending), as soon as that one lets go, within about 3
+// seconds; after that, or when the file is missing or no player can be
+// made, silence.
+void StartMusic(const char* path);
 
-// Called once per frame: starts the file again when it has ended, and gives
-// the music up when the player reports an error.
+// Called at least a few times a second: starts the waiting file once it may,
+// starts the file again when it has ended, and gives the music up when the
+// player reports an error.
 void KeepMusicPlaying();
 
 // Stops and releases the player; nothing when no music plays.

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -87,45 +88,44 @@ void OnPadAdded(GstElement*, GstPad* pad, gpointer)
     gst_object_unref(sink);
 }
 
+// xscreensaver's cycle and its settings' Preview start the next hack while
+// the one before is still ending, its lock still held: the new one waits
+// this long for it before it leaves the music to another.
+constexpr auto kLockWait = std::chrono::seconds(3);
+
+std::string waitingFile;  // to play once the lock frees; empty while not waiting
+std::chrono::steady_clock::time_point waitEnd;
+
+enum class Lock { Taken, Held, Failed };
+
 // The user's music lock in $XDG_RUNTIME_DIR (private to the user, gone at
-// logout); true when this process holds it. Without that folder there is
-// nothing private to lock in, and the music plays unlocked.
-bool TakeMusicLock()
+// logout); Held keeps the file open to try again. Without that folder there
+// is nothing private to lock in, and the music plays unlocked.
+Lock TakeMusicLock()
 {
-    const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    if (folder == nullptr || *folder == '\0')
-        return true;
-    const std::string path = std::string(folder) + "/brinefold-music.lock";
-    musicLock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (musicLock < 0) {
-        std::fprintf(stderr, "brinefold: no music: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
-        return false;
+        const char* folder = std::getenv("XDG_RUNTIME_DIR");
+        if (folder == nullptr || *folder == '\0')
+            return Lock::Taken;
+        const std::string path = std::string(folder) + "/brinefold-music.lock";
+        musicLock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (musicLock < 0) {
+            std::fprintf(stderr, "brinefold: no music: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+            return Lock::Failed;
+        }
     }
-    if (flock(musicLock, LOCK_EX | LOCK_NB) != 0) {
-        std::fprintf(stderr, "brinefold: no music here: another brinefold of yours plays it\n");
-        close(musicLock);
-        musicLock = -1;
-        return false;
-    }
-    return true;
+    return flock(musicLock, LOCK_EX | LOCK_NB) == 0 ? Lock::Taken : Lock::Held;
 }
 
-}  // namespace
-
-bool StartMusic(const char* path)
+// The player for a file this hack may play; none, and the lock let go, when it cannot be made.
+void StartPlayer(const char* path)
 {
-    if (access(path, R_OK) != 0) {
-        std::fprintf(stderr, "brinefold: no music: cannot read %s\n", path);
-        return false;
-    }
-    if (!TakeMusicLock())
-        return false;
     GError* error = nullptr;
     if (!gst_init_check(nullptr, nullptr, &error)) {
         std::fprintf(stderr, "brinefold: no music: %s\n", error != nullptr ? error->message : "no GStreamer");
         g_clear_error(&error);
         StopMusic();
-        return false;
+        return;
     }
     player = gst_pipeline_new("music");
     GstElement* source = gst_element_factory_make("filesrc", nullptr);
@@ -140,7 +140,7 @@ bool StartMusic(const char* path)
                 gst_object_unref(made);
         }
         StopMusic();
-        return false;
+        return;
     }
     g_object_set(source, "location", path, nullptr);
     gst_bin_add_many(GST_BIN(player), source, decoder, converter, resampler, sink, nullptr);
@@ -152,13 +152,46 @@ bool StartMusic(const char* path)
     if (gst_element_set_state(player, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         std::fprintf(stderr, "brinefold: no music: %s cannot be played\n", path);
         StopMusic();
-        return false;
     }
-    return true;
+}
+
+// Plays the waiting file once the lock is this hack's; gives it up when the
+// lock cannot be had, or is still another's when the wait is over.
+void PlayWhenLockFrees()
+{
+    const Lock lock = TakeMusicLock();
+    if (lock == Lock::Held && std::chrono::steady_clock::now() < waitEnd)
+        return;
+    const std::string file = std::move(waitingFile);
+    waitingFile.clear();
+    if (lock == Lock::Taken) {
+        StartPlayer(file.c_str());
+        return;
+    }
+    if (lock == Lock::Held)
+        std::fprintf(stderr, "brinefold: no music here: another brinefold of yours plays it\n");
+    StopMusic();
+}
+
+}  // namespace
+
+void StartMusic(const char* path)
+{
+    if (access(path, R_OK) != 0) {
+        std::fprintf(stderr, "brinefold: no music: cannot read %s\n", path);
+        return;
+    }
+    waitingFile = path;
+    waitEnd = std::chrono::steady_clock::now() + kLockWait;
+    PlayWhenLockFrees();
 }
 
 void KeepMusicPlaying()
 {
+    if (!waitingFile.empty()) {
+        PlayWhenLockFrees();
+        return;
+    }
     if (player == nullptr)
         return;
     if (refused) {
@@ -195,6 +228,7 @@ void StopMusic()
         player = nullptr;
         converter = nullptr;
     }
+    waitingFile.clear();
     // The next show of this user's may play again.
     if (musicLock >= 0) {
         close(musicLock);

@@ -354,15 +354,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     InitWaterGrid();
 
     // Messages first. A pass that finds the queue empty draws a frame when a
-    // water step is due and, unless vsync keeps the pace, a refresh period
-    // has passed since the last frame; else it sleeps until then, or until a
+    // water step is due and, unless vsync keeps the pace, the frame's place
+    // on the refresh grid has come; else it sleeps until then, or until a
     // message comes. Minimised, it sleeps until a message comes.
     // The exit code is the quit message's wParam, and 0 on Escape: not the
     // wParam of whatever message came last (after a key, the key's code).
     const double refreshPeriod = SetSwapInterval(1) ? 0.0 : DisplayRefreshPeriod();
     timeBeginPeriod(1);  // waits of a few milliseconds, not of the 15.6 ms default tick
-    Pacing pacing;
-    double lastFrame = Now() - refreshPeriod;
+    Pacing pacing{.framePeriod = refreshPeriod};
     int exitCode = 0;
     bool done = false;
     while (!done) {
@@ -384,14 +383,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             WaitForMessages(INFINITE);
         } else {
             const double now = Now();
-            const double wait = SecondsToNextFrame(pacing, now, lastFrame, refreshPeriod);
+            const double wait = SecondsToNextFrame(pacing, now);
             if (wait > 0.0) {
                 WaitForMessages(static_cast<DWORD>(std::ceil(wait * 1000.0)));
             } else if (const Pacing before = pacing; DrawDueFrame(pacing, now)) {
                 DrawMonitorWater(before, now);
-                // Frames keep to the refresh grid, so that late wake-ups do
-                // not add up; one more than a period late starts it anew.
-                lastFrame = now - lastFrame < 2.0 * refreshPeriod ? lastFrame + refreshPeriod : now;
                 SwapBuffers(deviceContext);
             }
         }

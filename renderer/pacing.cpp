@@ -30,12 +30,17 @@ long long StepsOwed(const Pacing& pacing, double now)
 int TakeDueSteps(Pacing& pacing, double now)
 {
     if (!pacing.started) {
-        pacing = {true, now, 1};
+        pacing.started = true;
+        pacing.origin = now;
+        pacing.stepsTaken = 1;
+        pacing.nextFrame = now + pacing.framePeriod;
         return 1;
     }
     const long long due = StepsOwed(pacing, now) - pacing.stepsTaken;
     if (due <= 0)
         return 0;  // early, or the clock stood still
+    const bool onGrid = now - pacing.nextFrame < pacing.framePeriod;
+    pacing.nextFrame = (onGrid ? pacing.nextFrame : now) + pacing.framePeriod;
     if (due > kMaxStepsPerFrame) {
         // Fallen behind: what cannot be run is dropped, and the steps after
         // these are due from now on.
@@ -60,10 +65,12 @@ double RefreshPeriod(int hertz)
     return 1.0 / (hertz > 1 ? hertz : 60);
 }
 
-double SecondsToNextFrame(const Pacing& pacing, double now, double lastFrame, double framePeriod)
+double SecondsToNextFrame(const Pacing& pacing, double now)
 {
-    // A clock that stepped back (lastFrame ahead of now) waits no longer than a period.
-    return std::max(SecondsToNextStep(pacing, now), lastFrame + framePeriod - std::max(now, lastFrame));
+    if (!pacing.started)
+        return 0.0;
+    // A clock that stepped back waits no longer than a period for the grid.
+    return std::max(SecondsToNextStep(pacing, now), std::min(pacing.nextFrame - now, pacing.framePeriod));
 }
 
 void RunStepsUndrawn(int steps)

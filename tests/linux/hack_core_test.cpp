@@ -111,25 +111,26 @@ TEST(HackOptions, ValuesAndRefusals)
 }
 
 // The hack's loop on a fake clock: frames when SecondsToNextFrame says, each
-// taking the steps due then and `drawing` seconds to draw. Frames and steps
-// in one second.
+// taking the steps due then and `drawing` seconds to draw, every wait
+// `oversleep` longer than asked. Frames and steps in `seconds`.
 struct LoopRun {
     int frames = 0;
     int passes = 0;  // wakes that found a frame due, drawn or not
     long long steps = 0;
+    int mostSteps = 0;  // in one frame after the first
 };
-LoopRun RunLoop(double delay, double drawing)
+LoopRun RunLoop(double delay, double drawing, double oversleep = 0.0, double seconds = 1.0)
 {
     LoopRun run;
-    Pacing pacing;
-    double now = 500.0, lastStart = now - delay;
-    const double end = now + 1.0 - 1e-9;
+    Pacing pacing{.framePeriod = delay};
+    double now = 500.0;
+    const double end = now + seconds - 1e-9;
     while (now < end) {
-        const double wait = SecondsToNextFrame(pacing, now, lastStart, delay);
+        const double wait = SecondsToNextFrame(pacing, now);
         if (wait > 0.0) {
             // A real clock always moves on; this one by at least a nanosecond,
             // past the rounding of sums at the very instant a frame falls due.
-            now += std::max(wait, 1e-9);
+            now += std::max(wait, 1e-9) + oversleep;
             continue;
         }
         ++run.passes;
@@ -138,8 +139,8 @@ LoopRun RunLoop(double delay, double drawing)
             now += 1e-6;  // a pass of the loop that found nothing to draw
             continue;
         }
-        lastStart = now;
-        ++run.frames;
+        if (run.frames++ > 0)
+            run.mostSteps = std::max(run.mostSteps, steps);
         run.steps += steps;
         now += drawing;
     }
@@ -168,8 +169,15 @@ TEST(FrameClock, FramesFollowTheDelayAndTheWaterTheClock)
     // Ten frames a second: the first takes one step, each later one four of
     // the six due; the water slows.
     EXPECT_EQ(RunLoop(0.1, 0.002).steps, 1 + 9 * 4);
+    // Waits that each oversleep by a millisecond do not add up: for a
+    // minute at -delay 16666, every frame takes one step.
+    const LoopRun late = RunLoop(0.016666, 0.002, 0.001, 60.0);
+    EXPECT_EQ(late.mostSteps, 1);
+    EXPECT_NEAR(late.frames, 3600, 1);
     // A clock that stepped back waits no longer than the delay.
-    EXPECT_NEAR(SecondsToNextFrame(Pacing{}, 9.0, 10.0, 0.016), 0.016, 1e-9);
+    Pacing pacing{.framePeriod = 0.1};
+    ASSERT_EQ(TakeDueSteps(pacing, 10.0), 1);
+    EXPECT_NEAR(SecondsToNextFrame(pacing, 9.99), 0.1, 1e-9);
 
     FpsMeter meter;
     CountFrame(meter, 100.0, 0.004);  // starts the count only

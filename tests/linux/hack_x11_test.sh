@@ -10,10 +10,11 @@
 #     in the middle of a long -delay;
 #  3. two given windows made by another program, one by -window-id, one by
 #     XSCREENSAVER_WINDOW with --root: both floors come from the image helper
-#     (a stand-in on PATH that notes its calls), one of the two plays the
-#     music, a stray ClientMessage ends neither, a hidden host window does not
-#     stop its hack for good, the hack follows a resize and ends with exit
-#     code 0 when its window goes.
+#     (a stand-in on PATH that notes its calls), the XSCREENSAVER_WINDOW one
+#     plays the music and the -window-id one (a preview) none, a stray
+#     ClientMessage ends neither, a hidden host window does not stop its hack
+#     for good, the hack follows a resize and ends with exit code 0 when its
+#     window goes; a hack started while the music's one is ending plays it.
 #
 #   hack_x11_test.sh HACK OUT_DIR X11_TOOL PRESENT_COUNTER_LIBRARY
 set -euo pipefail
@@ -150,7 +151,13 @@ host_a=$host shell_a=$shell pid_host_a=$host_pid
 host_window host-b 320x240+0+400
 host_b=$host pid_host_b=$host_pid
 
-PATH=$out/bin:$PATH "$hack" -window-id "$host_a" -music "$out/tone.wav" 2>"$out/given-a.log" &
+# Whether process $1 has the music file open (its player plays it).
+plays_tone() { ls -l "/proc/$1/fd" 2>/dev/null | grep -q 'tone\.wav'; }
+
+# The preview's hack without the lock's folder, where every hack plays: only
+# the -window-id rule keeps it silent, whichever of the two comes first.
+PATH=$out/bin:$PATH env -u XDG_RUNTIME_DIR "$hack" -window-id "$host_a" -music "$out/tone.wav" \
+  2>"$out/given-a.log" &
 pid_a=$!
 started_pids+=("$pid_a")
 PATH=$out/bin:$PATH XSCREENSAVER_WINDOW=$host_b "$hack" --root -music "$out/tone.wav" 2>"$out/given-b.log" &
@@ -165,12 +172,8 @@ shoot_until "$out/given-b.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WIN
 for host in "$host_a" "$host_b"; do
   grep -qx "$(printf '0x%x' "$host")" "$out/getimage.log" || fail "the image helper was not asked for $host"
 done
-holding=0
-for p in "$pid_a" "$pid_b"; do
-  if ls -l "/proc/$p/fd" 2>/dev/null | grep -q 'tone\.wav'; then holding=$((holding + 1)); fi
-done
-echo "given windows: $holding of 2 hold the music file"
-((holding == 1)) || fail "$holding hacks play the music"
+! plays_tone "$pid_a" || fail "the -window-id hack (a preview) plays the music"
+plays_tone "$pid_b" || fail "the XSCREENSAVER_WINDOW hack plays no music"
 
 "$x11_tool" stray-message "$host_b"
 "$x11_tool" stray-message "$host_a"
@@ -183,13 +186,35 @@ xdotool windowmap --sync "$host_b"
 shoot_until "$out/given-b2.png" 20 tinted_desktop 320x240+0+400 "XSCREENSAVER_WINDOW shown again" ||
   fail "the hack stopped when its host hid the window"
 
+# Kills host window $1: its hack $2 ends, with exit code 0.
+ends_with_host() {
+  kill "$1"
+  wait_end "$2" 5 || fail "a hack did not end with its host window"
+  ((ended_code == 0)) || fail "exit code $ended_code after the host window went"
+}
+
+# The next hack, as xscreensaver cycles: it waits for the lock of the one
+# ending (from its first frame on, it has asked), then plays.
+head -c 8 /dev/zero >"$out/next.count"
+LD_PRELOAD=$present_counter BF_PRESENT_COUNTER=$out/next.count \
+  "$hack" -window -geometry 200x150+700+50 -music "$out/tone.wav" 2>"$out/next.log" &
+pid_next=$!
+started_pids+=("$pid_next")
+for _ in $(seq 100); do
+  (($(frames_shown "$out/next.count") > 0)) && break
+  sleep 0.1
+done
+ends_with_host "$pid_host_b" "$pid_b"
+for tenths in $(seq 30); do
+  plays_tone "$pid_next" && break
+  sleep 0.1
+done
+echo "next hack: music after $tenths tenths of a second since the last one ended"
+plays_tone "$pid_next" || fail "the hack started while the last one ended plays no music: $(cat "$out/next.log")"
+kill "$pid_next"
+
 xdotool windowsize "$shell_a" 640 320
 shoot_until "$out/given-a2.png" 20 tinted_desktop 640x320+0+0 "given window after resize" ||
   fail "given window: the picture did not follow the resize"
-
-kill "$pid_host_a" "$pid_host_b"
-for p in "$pid_a" "$pid_b"; do
-  wait_end "$p" 5 || fail "a hack did not end with its host window"
-  ((ended_code == 0)) || fail "exit code $ended_code after the host window went"
-done
+ends_with_host "$pid_host_a" "$pid_a"
 echo "screenshots in $out"

@@ -415,22 +415,29 @@ TEST(Pacing, AStallOrAMinimisedSpellCostsAtMostFourStepsThenTheBeatGoesOn)
     EXPECT_EQ(pacing.stepsTaken, 1 + kMaxStepsPerFrame + 4);
 }
 
-// A frame waits for the next step and, without vsync, a refresh period after
-// the last one; a display that reports no rate (0 or 1 Hz) is taken as 60 Hz.
+// A frame waits for the next step and, without vsync, its place on the
+// refresh grid; a display that reports no rate (0 or 1 Hz) is taken as 60 Hz.
 TEST(Pacing, AFrameWaitsForTheRefreshAndForTheNextStep)
 {
     EXPECT_DOUBLE_EQ(RefreshPeriod(0), 1.0 / 60);
     EXPECT_DOUBLE_EQ(RefreshPeriod(1), 1.0 / 60);
     EXPECT_DOUBLE_EQ(RefreshPeriod(144), 1.0 / 144);
-    Pacing pacing;
-    EXPECT_EQ(SecondsToNextFrame(pacing, 10.0, 10.0 - 1.0 / 50, 1.0 / 50), 0.0);  // the very first frame
-    ASSERT_EQ(TakeDueSteps(pacing, 10.0), 1);
+    Pacing at50{.framePeriod = 1.0 / 50}, vsync, at144{.framePeriod = 1.0 / 144};
+    EXPECT_EQ(SecondsToNextFrame(at50, 10.0), 0.0);  // the very first frame
+    for (Pacing* pacing : {&at50, &vsync, &at144})
+        ASSERT_EQ(TakeDueSteps(*pacing, 10.0), 1);
     // A 50 Hz display: the refresh comes after the step is due.
-    EXPECT_NEAR(SecondsToNextFrame(pacing, 10.0, 10.0, 1.0 / 50), 1.0 / 50, 1e-9);
+    EXPECT_NEAR(SecondsToNextFrame(at50, 10.0), 1.0 / 50, 1e-9);
+    EXPECT_EQ(SecondsToNextFrame(at50, 10.03), 0.0);
     // With vsync, or on a 144 Hz display, the step decides.
-    EXPECT_NEAR(SecondsToNextFrame(pacing, 10.0, 10.0, 0.0), 0.5 / 60, 1e-9);
-    EXPECT_NEAR(SecondsToNextFrame(pacing, 10.0, 10.0, 1.0 / 144), 0.5 / 60, 1e-9);
-    EXPECT_EQ(SecondsToNextFrame(pacing, 10.03, 10.0, 1.0 / 50), 0.0);
+    EXPECT_NEAR(SecondsToNextFrame(vsync, 10.0), 0.5 / 60, 1e-9);
+    EXPECT_NEAR(SecondsToNextFrame(at144, 10.0), 0.5 / 60, 1e-9);
+    // A frame drawn late keeps the next one on the grid; one more than a
+    // period late starts the grid anew.
+    ASSERT_EQ(TakeDueSteps(at50, 10.024), 1);
+    EXPECT_NEAR(SecondsToNextFrame(at50, 10.024), 0.016, 1e-9);
+    ASSERT_EQ(TakeDueSteps(at50, 10.07), 3);
+    EXPECT_NEAR(SecondsToNextFrame(at50, 10.07), 1.0 / 50, 1e-9);
 }
 
 }  // namespace
