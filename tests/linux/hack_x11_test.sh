@@ -7,7 +7,9 @@
 #     unmapped (iconified) it draws nothing, mapped again it goes on, and q
 #     ends it with exit code 0 within a moment;
 #  2. -image FILE lays that picture instead, and SIGTERM ends it the same way
-#     in the middle of a long -delay;
+#     in the middle of a long -delay; in that delay only one frame is shown,
+#     a close request of the wrong type and a SMIL playlist change nothing,
+#     and Q ends it;
 #  3. two given windows made by another program, one by -window-id, one by
 #     XSCREENSAVER_WINDOW with --root: both floors come from the image helper
 #     (a stand-in on PATH that notes its calls), one of the two plays the
@@ -56,14 +58,16 @@ shoot_until "$out/own-a.png" 20 tinted_desktop 1024x768+0+0 "own window" ||
   fail "own window: not the desktop under the tinted water"
 # The frame rate, yellow, in the lower left corner once a second has passed,
 # its last line "FPS: 59.9" in the 6-pixel "fixed" font from x = 10: the
-# space after "FPS:" is a clear gap before the figure.
+# space after "FPS:" is a clear gap before the figure; the line before it
+# ("Load: ...") just above.
 fps_text() {
-  local yellow='r > 0.7 && g > 0.7 && b < 0.3' text gap figure
+  local yellow='r > 0.7 && g > 0.7 && b < 0.3' text load gap figure
   text=$(count "$1" 160x50+0+718 "$yellow")
+  load=$(count "$1" 160x10+0+731 "$yellow")
   gap=$(count "$1" 6x10+33+746 "$yellow")
   figure=$(count "$1" 6x10+40+746 "$yellow")
-  echo "own window: yellow text pixels $text, in the space $gap, in the figure's first digit $figure"
-  ((text > 40)) || return 2
+  echo "own window: yellow text pixels $text, in the first line $load, in the space $gap, in the figure's first digit $figure"
+  ((text > 40 && load > 20)) || return 2
   ((gap == 0 && figure > 0))
 }
 sleep 0.5
@@ -121,6 +125,31 @@ shoot_until "$out/image.png" 20 image_floor || fail "the -image picture is not t
 kill -TERM "$pid"
 wait_end "$pid" 2 || fail "SIGTERM did not end the hack within its 20 s frame"
 ((ended_code == 0)) || fail "exit code $ended_code after SIGTERM"
+
+# Again in a small window: one frame only in the long delay, a close request
+# under a message type other than the window manager's ignored, and a
+# playlist of another kind (SMIL) refused as one; Q ends it.
+printf '<?xml version="1.0"?>\n<smil xmlns="http://www.w3.org/ns/SMIL">\n<body><audio src="http://127.0.0.1:9/a.mp3"/></body>\n</smil>\n' \
+  >"$out/smil.mp3"
+head -c 8 /dev/zero >"$out/delay.count"
+LD_PRELOAD="$present_counter" BF_PRESENT_COUNTER="$out/delay.count" "$hack" -window -geometry 64x48 \
+  -image "$out/floor.bmp" -delay 20000000 -music "$out/smil.mp3" 2>"$out/delay.log" &
+pid=$!
+started_pids+=("$pid")
+wid=$("$wait_window" 10 --name '^Brinefold$') || fail "no window with a long -delay"
+"$x11_tool" stray-message "$wid"
+for _ in $(seq 100); do
+  first=$(frames_shown "$out/delay.count")
+  ((first > 0)) && break || sleep 0.1
+done
+sleep 0.5
+kill -0 "$pid" || fail "a ClientMessage naming WM_DELETE_WINDOW under another type ended the hack"
+echo "-delay 20 s: $first pixels shown by the first frame, $(frames_shown "$out/delay.count") half a second later"
+((first > 0 && $(frames_shown "$out/delay.count") == first)) || fail "not one frame in a 20 s -delay"
+xdotool windowfocus --sync "$wid" key Q
+wait_end "$pid" 2 || fail "Q did not end the hack within its 20 s frame"
+((ended_code == 0)) || fail "exit code $ended_code after Q"
+grep -q 'brinefold: no music: .*playlist' "$out/delay.log" || fail "the SMIL playlist was not refused as one"
 
 # --- 3. given windows, the image helper, the music, stray messages ----------
 # The stand-in helper notes the window it is asked for and copies the screen
