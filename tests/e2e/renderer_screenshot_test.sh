@@ -94,18 +94,25 @@ if xdotool search --onlyvisible --name '^Brinefold_VC$' >/dev/null; then
 fi
 
 # At 1024x768 llvmpipe draws under 60 frames a second on a busy machine; on a
-# small screen (a Wine virtual desktop, once, on the standard bed) it could
-# draw hundreds, and the refresh must still bound it.
+# tiny screen (a Wine virtual desktop, once, on the standard bed) it could
+# show a thousand, and the refresh must still bound it.
 if ((width == 1024)); then
   head -c 8 /dev/zero >"$counter"
   LD_PRELOAD=$out/present_counter.so BF_PRESENT_COUNTER=$counter \
-    wine explorer /desktop=bf-small,320x256 "$exe" /keepresolution &
+    wine explorer /desktop=bf-small,64x64 "$exe" /keepresolution &
   pid=$!
-  for _ in $(seq 100); do (($(frames) > 0)) && break || sleep 0.2; done
-  read -r fps _ < <(measure 2 $((320 * 256)))
-  xdotool mousemove 160 128 key Escape  # the key goes where the pointer is
-  timeout 10 tail --pid="$pid" -f /dev/null || fail "the renderer in the small desktop did not end on Escape"
-  echo "320x256: $fps frames a second"
+  # Past the desktop's own painting and the slow first frame.
+  for _ in $(seq 100); do (($(frames) > 5 * 64 * 64)) && break || sleep 0.2; done
+  read -r fps _ < <(measure 2 $((64 * 64)))
+  # Keys go where the pointer is; a busy Wine may not have the desktop's focus
+  # in time for the first press.
+  xdotool mousemove --sync 32 32
+  for _ in 1 2 3 4 5; do
+    xdotool key Escape
+    timeout 2 tail --pid="$pid" -f /dev/null && break
+  done
+  ! kill -0 "$pid" 2>/dev/null || fail "the renderer in the small desktop did not end on Escape"
+  echo "64x64: $fps frames a second"
   awk -v f="$fps" 'BEGIN { exit !(f > 0 && f <= 62) }' || fail "$fps frames a second on a small 60 Hz screen"
 fi
 
