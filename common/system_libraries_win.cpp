@@ -12,12 +12,14 @@ T* At(RVA rva)
 
 }  // namespace
 
-bool UseSystemFolderLibrariesOnly(std::initializer_list<const ImgDelayDescr*> imports)
+SetDefaultDllDirectoriesFn SystemSetDefaultDllDirectories()
 {
-    // Looked up: Windows 7 has it only with KB2533623.
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const auto limit = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+    return reinterpret_cast<SetDefaultDllDirectoriesFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+}
+
+bool UseSystemFolderLibrariesOnly(std::initializer_list<const ImgDelayDescr*> imports, SetDefaultDllDirectoriesFn limit)
+{
     if (!limit || !limit(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         OutputDebugStringA("Brinefold: the library search cannot be limited to the system folder\n");
         return false;

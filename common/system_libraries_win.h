@@ -20,10 +20,15 @@
 extern "C" const ImgDelayDescr BF_DELAY_IMPORT(winmm), BF_DELAY_IMPORT(msimg32), BF_DELAY_IMPORT(opengl32),
     BF_DELAY_IMPORT(glu32), BF_DELAY_IMPORT(comdlg32), BF_DELAY_IMPORT(shell32);
 
+// kernel32's SetDefaultDllDirectories, looked up: Windows 7 has it only with
+// KB2533623 (null without it).
+using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+SetDefaultDllDirectoriesFn SystemSetDefaultDllDirectories();
+
 // Limits every later library search of the process to the system folder
-// (SetDefaultDllDirectories), then loads each descriptor's DLL from there and
-// binds all its imports. False when any of it fails, the call missing from an
-// old, unpatched Windows included: the program then ends rather than load
+// (`limit`), then loads each descriptor's DLL from there and binds all its
+// imports. False when any of it fails, the call missing from an old,
+// unpatched Windows included: the program then ends rather than load
 // anything through the default search.
 //
 // HACK: the delay-load helper's own binding all at once (__HrLoadAllImportsForDll)
@@ -31,4 +36,5 @@ extern "C" const ImgDelayDescr BF_DELAY_IMPORT(winmm), BF_DELAY_IMPORT(msimg32),
 // binutils' x86-64 delay-load thunk keeps the integer argument registers but
 // not xmm0-xmm3, so a first call through it of a function taking floats
 // (glClearDepth) would get garbage. Bound here, no call goes through the thunk.
-bool UseSystemFolderLibrariesOnly(std::initializer_list<const ImgDelayDescr*> imports);
+bool UseSystemFolderLibrariesOnly(std::initializer_list<const ImgDelayDescr*> imports,
+                                  SetDefaultDllDirectoriesFn limit = SystemSetDefaultDllDirectories());

@@ -13,7 +13,7 @@
 #  2. a silent install without /SETCURRENT leaves the choice alone; after a
 #     /SETCURRENT install the user picks another screensaver, which the
 #     uninstall then keeps, and /KEEPSNAPSHOT keeps the pictures, not the
-#     settings;
+#     settings (but a file of the user's own beside them);
 #  3. with no screensaver chosen before, the uninstall leaves none chosen; of
 #     the old pictures in C:\velkor it deletes the user's, not another user's;
 #  4. C:\velkor swapped for a link to another folder right after the install
@@ -242,12 +242,14 @@ expect "SCRNSAVE.EXE after /S alone" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\wind
 install "install with /SETCURRENT over it" /S /SETCURRENT
 probe set "$desktop" SCRNSAVE.EXE 'C:\windows\system32\other.scr'
 leave_user_files
+printf 'mine' >"$user_settings/notes.txt"  # the user's own, beside ours
 uninstall /S /KEEPSNAPSHOT
 expect "SCRNSAVE.EXE chosen after install" "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\other.scr'
 expect "ScreenSaveActive chosen after install" "$(value "$desktop" ScreenSaveActive)" 1
 [[ -f $user_pictures/Brinefold.bmp ]] || fail "/KEEPSNAPSHOT did not keep %LOCALAPPDATA%\\Brinefold"
 [[ -f $velkor/Brinefold.bmp ]] || fail "/KEEPSNAPSHOT did not keep C:\\velkor\\Brinefold.bmp"
-[[ ! -e $user_settings ]] || fail "/KEEPSNAPSHOT kept %APPDATA%\\Brinefold (the settings)"
+[[ ! -e $user_settings/Brinefold.ini ]] || fail "/KEEPSNAPSHOT kept %APPDATA%\\Brinefold\\Brinefold.ini (the settings)"
+[[ -f $user_settings/notes.txt ]] || fail "the uninstall deleted the user's own file in %APPDATA%\\Brinefold"
 [[ ! -e $sys/Brinefold.scr ]] || fail "Brinefold.scr is still in the system folder"
 
 echo "== 3. no screensaver before; old shared settings; another user's old picture; a link"

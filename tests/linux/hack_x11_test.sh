@@ -6,8 +6,11 @@
 #     (one line) and opens no network socket, no file is written on the way;
 #     unmapped (iconified) it draws nothing, mapped again it goes on, and q
 #     ends it with exit code 0 within a moment;
-#  2. -image FILE lays that picture instead, and SIGTERM ends it the same way
-#     in the middle of a long -delay;
+#  2. -image FILE lays that picture instead, a SMIL playlist as -music plays
+#     nothing, and SIGTERM ends it the same way in the middle of a long
+#     -delay; in that delay only one frame is shown, a close request of the
+#     wrong type and a stream for an adaptive demuxer change nothing, and Q
+#     ends it;
 #  3. two given windows made by another program, one by -window-id, one by
 #     XSCREENSAVER_WINDOW with --root: both floors come from the image helper
 #     (a stand-in on PATH that notes its calls), the XSCREENSAVER_WINDOW one
@@ -16,12 +19,13 @@
 #     for good, the hack follows a resize and ends with exit code 0 when its
 #     window goes; a hack started while the music's one is ending plays it.
 #
-#   hack_x11_test.sh HACK OUT_DIR X11_TOOL PRESENT_COUNTER_LIBRARY
+#   hack_x11_test.sh HACK OUT_DIR X11_TOOL PRESENT_COUNTER_LIBRARY GST_STAND_IN_FOLDER
 set -euo pipefail
 hack=$1
 out=$2
 x11_tool=$3
 present_counter=$4
+gst_stand_in=$5
 mkdir -p "$out"
 # shellcheck source=x11_support.sh
 source "$(dirname "$0")/x11_support.sh"
@@ -57,14 +61,16 @@ shoot_until "$out/own-a.png" 20 tinted_desktop 1024x768+0+0 "own window" ||
   fail "own window: not the desktop under the tinted water"
 # The frame rate, yellow, in the lower left corner once a second has passed,
 # its last line "FPS: 59.9" in the 6-pixel "fixed" font from x = 10: the
-# space after "FPS:" is a clear gap before the figure.
+# space after "FPS:" is a clear gap before the figure; the line before it
+# ("Load: ...") just above.
 fps_text() {
-  local yellow='r > 0.7 && g > 0.7 && b < 0.3' text gap figure
+  local yellow='r > 0.7 && g > 0.7 && b < 0.3' text load gap figure
   text=$(count "$1" 160x50+0+718 "$yellow")
+  load=$(count "$1" 160x10+0+731 "$yellow")
   gap=$(count "$1" 6x10+33+746 "$yellow")
   figure=$(count "$1" 6x10+40+746 "$yellow")
-  echo "own window: yellow text pixels $text, in the space $gap, in the figure's first digit $figure"
-  ((text > 40)) || return 2
+  echo "own window: yellow text pixels $text, in the first line $load, in the space $gap, in the figure's first digit $figure"
+  ((text > 40 && load > 20)) || return 2
   ((gap == 0 && figure > 0))
 }
 sleep 0.5
@@ -103,7 +109,13 @@ written=$(grep -E 'O_(WRONLY|RDWR|CREAT)|creat\(|rename|link\(|memfd_create' "$o
 # Top half blue, bottom half yellow: nothing red or green from the desktop.
 convert -size 640x480 xc:'rgb(240,240,40)' -fill 'rgb(40,40,240)' -draw 'rectangle 0,0 639,239' \
   -type TrueColor "BMP3:$out/floor.bmp"
-"$hack" -image "$out/floor.bmp" -delay 20000000 &
+# A playlist of another kind, which no adaptive demuxer takes: only the guard
+# on the media type keeps it out.
+printf '<?xml version="1.0"?>\n<smil xmlns="http://www.w3.org/ns/SMIL">\n<body><audio src="http://127.0.0.1:9/a.mp3"/></body>\n</smil>\n' \
+  >"$out/smil.mp3"
+# The one line about a playlist in LOG, within 5 s.
+refused() { for _ in $(seq 50); do grep -q 'brinefold: no music: .*playlist' "$1" && return || sleep 0.1; done; false; }
+"$hack" -image "$out/floor.bmp" -delay 20000000 -music "$out/smil.mp3" 2>"$out/image.log" &
 pid=$!
 started_pids+=("$pid")
 "$wait_window" 10 --name '^Brinefold$' >/dev/null || fail "no window with -image"
@@ -119,9 +131,36 @@ image_floor() {
   return 1
 }
 shoot_until "$out/image.png" 20 image_floor || fail "the -image picture is not the floor"
+refused "$out/image.log" || fail "the SMIL playlist was not refused as one"
 kill -TERM "$pid"
 wait_end "$pid" 2 || fail "SIGTERM did not end the hack within its 20 s frame"
 ((ended_code == 0)) || fail "exit code $ended_code after SIGTERM"
+
+# Again in a small window: one frame only in the long delay, a close request
+# under a message type other than the window manager's ignored, and a stream
+# of a media type no guard knows, taken by an element of the adaptive
+# demuxers' kind (tests/linux/gst_stand_in.c), refused; Q ends it.
+printf '#BF-STREAM\nnothing to play\n' >"$out/stream.mp3"
+head -c 8 /dev/zero >"$out/delay.count"
+LD_PRELOAD="$present_counter" BF_PRESENT_COUNTER="$out/delay.count" GST_PLUGIN_PATH="$gst_stand_in" \
+  GST_REGISTRY="$out/gst-registry.bin" "$hack" -window -geometry 64x48 \
+  -image "$out/floor.bmp" -delay 20000000 -music "$out/stream.mp3" 2>"$out/delay.log" &
+pid=$!
+started_pids+=("$pid")
+wid=$("$wait_window" 10 --name '^Brinefold$') || fail "no window with a long -delay"
+"$x11_tool" stray-message "$wid"
+for _ in $(seq 100); do
+  first=$(frames_shown "$out/delay.count")
+  ((first > 0)) && break || sleep 0.1
+done
+sleep 0.5
+kill -0 "$pid" || fail "a ClientMessage naming WM_DELETE_WINDOW under another type ended the hack"
+echo "-delay 20 s: $first pixels shown by the first frame, $(frames_shown "$out/delay.count") half a second later"
+((first > 0 && $(frames_shown "$out/delay.count") == first)) || fail "not one frame in a 20 s -delay"
+refused "$out/delay.log" || fail "the stream for an adaptive demuxer was not refused"
+xdotool windowfocus --sync "$wid" key Q
+wait_end "$pid" 2 || fail "Q did not end the hack within its 20 s frame"
+((ended_code == 0)) || fail "exit code $ended_code after Q"
 
 # --- 3. given windows, the image helper, the music, stray messages ----------
 # The stand-in helper notes the window it is asked for and copies the screen

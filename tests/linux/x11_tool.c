@@ -1,7 +1,9 @@
 /* What the hack's X11 test does that no stock tool does:
  *
  *   x11_tool stray-message WINDOW   sends a ClientMessage of a type nobody
- *                                   asked for (first word 0), as any client
+ *                                   asked for (its first word the atom
+ *                                   WM_DELETE_WINDOW, as in the window
+ *                                   manager's close request), as any client
  *                                   on the display may
  *   x11_tool copy-screen WINDOW PIXMAP
  *                                   fills PIXMAP with the screen as it is, as
@@ -31,6 +33,7 @@ int main(int argc, char** argv)
         event.xclient.window = window;
         event.xclient.message_type = XInternAtom(display, "BRINEFOLD_STRAY", False);
         event.xclient.format = 32;
+        event.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
         ok = XSendEvent(display, window, False, StructureNotifyMask, &event) != 0;
     } else if (strcmp(argv[1], "copy-screen") == 0 && argc == 4) {
         const Drawable pixmap = strtoul(argv[3], NULL, 0);

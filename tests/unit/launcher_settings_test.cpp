@@ -204,4 +204,9 @@ TEST_F(LoadSettingsTest, ABadNumberKeepsTheValueAndTheRestStillLoads)
         disk.Load();
         EXPECT_FALSE(KeepResolution) << '"' << off << '"';
     }
+    for (const char* on : {" 2", "-1"}) {  // any number but 0
+        disk.keys = {{kKeyKeepResolution, on}};
+        disk.Load();
+        EXPECT_TRUE(KeepResolution) << '"' << on << '"';
+    }
 }

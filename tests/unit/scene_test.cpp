@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -365,12 +366,19 @@ TEST_F(SceneTest, TheClockNotTheFrameRateMovesTheWaterAndTheTilt)
     struct State {
         uint64_t water;
         float tilt;
+        std::array<double, 16> view;  // the modelview the frame was drawn with: its tilt
+    };
+    auto view = [] {
+        std::array<double, 16> m;
+        glGetDoublev(GL_MODELVIEW_MATRIX, m.data());
+        return m;
     };
     std::vector<State> classic;
     for (int frame = 0; frame <= 60; ++frame) {
         Frame();
+        const std::array<double, 16> drawn = view();
         tiltAngle = static_cast<float>(tiltAngle + 0.2);
-        classic.push_back({WaterFingerprint(), tiltAngle});
+        classic.push_back({WaterFingerprint(), tiltAngle, drawn});
     }
 
     for (int rate : {30, 60, 144, 1000}) {
@@ -380,16 +388,21 @@ TEST_F(SceneTest, TheClockNotTheFrameRateMovesTheWaterAndTheTilt)
         tiltAngle = 100.0f;
         pacing_ = {};
         float tiltAfterFirst = 0.0f;
+        int framesDrawn = 0;
         for (int frame = 0; frame <= rate; ++frame) {
             const bool drawn = DrawDueFrame(pacing_, static_cast<double>(frame) / rate);
+            framesDrawn += drawn;
             if (frame == 0)
                 tiltAfterFirst = tiltAngle;
             if (rate == 60) {
                 ASSERT_TRUE(drawn) << frame;
                 ASSERT_EQ(WaterFingerprint(), classic[frame].water) << frame;
                 ASSERT_EQ(tiltAngle, classic[frame].tilt) << frame;
+                ASSERT_EQ(view(), classic[frame].view) << frame;
             }
         }
+        // A frame for each step at most: faster displays get no more.
+        EXPECT_EQ(framesDrawn, std::min(rate, 60) + 1);
         EXPECT_EQ(WaterFingerprint(), classic.back().water);
         EXPECT_EQ(tiltAngle, classic.back().tilt);
         EXPECT_NEAR(tiltAngle - tiltAfterFirst, 12.0, 1e-3);

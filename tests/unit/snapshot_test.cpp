@@ -395,9 +395,10 @@ TEST(SnapshotRle, Rle8RunsLiteralsDeltasAndUntouchedBlack)
     bmp::Rle r;
     r.Run(2, 1)
         .Literal({2, 3, 1})
-        .EndOfLine()  // row 0: 1 1 2 3 1 -
-        .Delta(1, 1)
-        .Run(1, 3)  // row 1: - - - - - -, row 2 at x 1
+        .Delta(1, 1)  // row 0: 1 1 2 3 1 -, a delta onto the row's very end
+        .EndOfLine()  // row 1: - - - - - -
+        .Delta(1, 0)
+        .Run(1, 3)  // row 2 at x 1
         .Delta(3, 0)
         .Run(1, 2)  // row 2: - 3 - - - 2
         .EndOfBitmap();

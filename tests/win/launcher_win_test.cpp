@@ -1,8 +1,9 @@
 // The launcher's Win32 side with the real calls: the settings file through the
 // profile functions (run twice, under code page 1252 and 932), FileExists on
-// real files and folders, and the toolkit (program folder, starting a
-// program, the form-lifetime loop).
+// real files and folders, the toolkit (program folder, starting a program,
+// the form-lifetime loop), and the library search that cannot be limited.
 #include "launcher/settings/settings.h"
+#include "common/system_libraries_win.h"
 #include "launcher/runtime/paths.h"
 #include "launcher/runtime/paths_win.h"
 #include "launcher/runtime/runtime.h"
@@ -264,6 +265,17 @@ TEST_F(LauncherWin, DoubleByteNamesUnderCodePage932)
     LoadSettingsFrom(dir);
     EXPECT_EQ(BgmKind, MusicKind::File);
     EXPECT_EQ(BgmFolder, folder);
+}
+
+// Wine always limits the search; an old Windows without the call, or one
+// refusing it, must load nothing and say so.
+TEST(SystemLibraries, NothingLoadsWhereTheSearchCannotBeLimited)
+{
+    const SetDefaultDllDirectoriesFn refusing = [](DWORD) -> BOOL { return FALSE; };
+    for (const SetDefaultDllDirectoriesFn limit : {SetDefaultDllDirectoriesFn{}, refusing}) {
+        EXPECT_FALSE(UseSystemFolderLibrariesOnly({&BF_DELAY_IMPORT(shell32)}, limit));
+        EXPECT_EQ(GetModuleHandleA("shell32.dll"), nullptr);
+    }
 }
 
 TEST(Toolkit, ProgramFolderHasNoTrailingBackslash)
