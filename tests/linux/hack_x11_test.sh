@@ -83,9 +83,9 @@ hidden=$(($(frames_shown "$out/own.count") - before))
 xdotool windowmap --sync "$wid"
 sleep 1
 after=$(frames_shown "$out/own.count")
-echo "own window: pixels shown while unmapped $hidden, in the second after $((after - before - hidden))"
+echo "own window: frames shown while unmapped $hidden, in the second after $((after - before - hidden))"
 ((hidden == 0)) || fail "the unmapped window went on drawing"
-((after - before > 1024 * 768 * 5)) || fail "the window mapped again does not draw"
+((after - before > 5)) || fail "the window mapped again does not draw"
 
 xdotool windowfocus --sync "$wid" key q
 wait_end "$tracer" 3 || fail "q did not end the hack"
