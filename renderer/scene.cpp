@@ -1,6 +1,7 @@
 // The scene: floor texture, fixed GL state, projection and the per-frame drawing.
 #include "renderer/scene.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "renderer/snapshot.h"
@@ -29,32 +30,51 @@ const char* floorSnapshotPath = SnapshotPath;
 
 namespace {
 
-// One water vertex as drawn: position and its colour (green equals red).
-struct WaterVertex {
+// One grid point as drawn, laid out for glInterleavedArrays(GL_C3F_V3F):
+// colour (green equals red), then position.
+struct WaterPoint {
+    float red, green, blue;
     float x, y, z;
-    float red, blue;
 };
 
-// Two rows of the grid as drawn, the near one (j) and the far one (j + 1).
-// Every grid point is a corner of up to four cells, so its colour is worked
-// out once per frame, and the cell loop reads contiguous memory instead of
-// striding across the [i][j] grid.
-WaterVertex rowBuffers[2][kGridCapacity];
+// Every grid point once per frame, point (i, j) at j * pointsX + i, so each
+// point is handed over and transformed once instead of once per cell.
+WaterPoint waterPoints[kGridCapacity * kGridCapacity];
 
-void FillRow(WaterVertex* row, int32_t j, int32_t count)
+// The cells' corners for one grid size: every cell once, row by row, corners
+// (i, j), (i+1, j), (i+1, j+1), (i, j+1). 256 x 256 points still fit in 16-bit
+// indices.
+uint16_t cellCorners[(kGridCapacity - 1) * (kGridCapacity - 1) * 4];
+int32_t cornersMadeForX = 0;
+int32_t cornersMadeForZ = 0;
+
+void MakeCellCorners(int32_t pointsX, int32_t pointsZ)
 {
-    for (int32_t i = 0; i < count; ++i) {
-        const GridPoint& p = waterGrid.surface[i][j];
-        const double h = p.y;
-        // Not clamped: OpenGL clamps, and a colour below 0 adds nothing.
-        row[i] = {p.x, p.y, p.z, static_cast<float>(0.5 * h + 0.2), static_cast<float>(0.5 * h + 0.6)};
+    uint16_t* corner = cellCorners;
+    for (int32_t j = 0; j + 1 < pointsZ; ++j) {
+        for (int32_t i = 0; i + 1 < pointsX; ++i) {
+            const int32_t point = j * pointsX + i;
+            *corner++ = static_cast<uint16_t>(point);
+            *corner++ = static_cast<uint16_t>(point + 1);
+            *corner++ = static_cast<uint16_t>(point + pointsX + 1);
+            *corner++ = static_cast<uint16_t>(point + pointsX);
+        }
     }
+    cornersMadeForX = pointsX;
+    cornersMadeForZ = pointsZ;
 }
 
-inline void EmitCorner(const WaterVertex& v)
+void FillWaterPoints(int32_t pointsX, int32_t pointsZ)
 {
-    glColor3f(v.red, v.red, v.blue);
-    glVertex3f(v.x, v.y, v.z);
+    for (int32_t i = 0; i < pointsX; ++i) {
+        for (int32_t j = 0; j < pointsZ; ++j) {
+            const GridPoint& p = waterGrid.surface[i][j];
+            const double h = p.y;
+            // Not clamped: OpenGL clamps, and a colour below 0 adds nothing.
+            const float red = static_cast<float>(0.5 * h + 0.2);
+            waterPoints[j * pointsX + i] = {red, red, static_cast<float>(0.5 * h + 0.6), p.x, p.y, p.z};
+        }
+    }
 }
 
 // The floor quad: corners in order with their texture coordinates. No colour
@@ -75,30 +95,28 @@ void DrawFloor()
     glEnd();
 }
 
-// One quad per cell, each its own primitive. No texture coordinates: the
+// Every cell a quad, all in one indexed call. No texture coordinates: the
 // floor's last one, (0, 0), stays current, so every water fragment is its
 // colour times the texel there.
 void DrawWater()
 {
-    const int32_t pointsX = rippleSettings.pointsX;
-    const int32_t pointsZ = rippleSettings.pointsZ;
-    WaterVertex* nearRow = rowBuffers[0];
-    WaterVertex* farRow = rowBuffers[1];
-    FillRow(nearRow, 0, pointsX);
-    for (int32_t j = 0; j + 1 < pointsZ; ++j) {
-        FillRow(farRow, j + 1, pointsX);
-        for (int32_t i = 0; i + 1 < pointsX; ++i) {
-            glBegin(GL_QUADS);
-            EmitCorner(nearRow[i]);      // (i, j)
-            EmitCorner(nearRow[i + 1]);  // (i+1, j)
-            EmitCorner(farRow[i + 1]);   // (i+1, j+1)
-            EmitCorner(farRow[i]);       // (i, j+1)
-            glEnd();
-        }
-        WaterVertex* done = nearRow;
-        nearRow = farRow;
-        farRow = done;
+    const int32_t pointsX = std::clamp<int32_t>(rippleSettings.pointsX, 0, kGridCapacity);
+    const int32_t pointsZ = std::clamp<int32_t>(rippleSettings.pointsZ, 0, kGridCapacity);
+    if (pointsX < 2 || pointsZ < 2) {
+        return;
     }
+    if (pointsX != cornersMadeForX || pointsZ != cornersMadeForZ) {
+        MakeCellCorners(pointsX, pointsZ);
+    }
+    FillWaterPoints(pointsX, pointsZ);
+    glInterleavedArrays(GL_C3F_V3F, 0, waterPoints);
+    glDrawElements(GL_QUADS, (pointsX - 1) * (pointsZ - 1) * 4, GL_UNSIGNED_SHORT, cellCorners);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    // A colour array leaves the current colour undefined; the floor of the
+    // next frame is drawn in the last corner's, (i, j+1) of the last cell.
+    const WaterPoint& last = waterPoints[(pointsZ - 1) * pointsX + pointsX - 2];
+    glColor3f(last.red, last.green, last.blue);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
-/* Counts what an X program puts on the screen, the same way for any
- * program: every image put (XPutImage, XShmPutImage, and their XCB forms)
- * adds its pixels to a counter in a shared file ($BF_PRESENT_COUNTER), which
- * a measuring script reads while the program runs. Under Xvfb, Mesa's
- * software rasteriser shows each buffer swap with exactly these calls
- * (through Xlib for GLX, through XCB for EGL), so OpenGL and plain X11 hacks
- * are counted alike: pixels put divided by the window's pixels is frames
- * shown.
- * Loaded with LD_PRELOAD by scripts/measure-hacks. */
+/* Counts the frames an X program shows, the same way for any program: every
+ * image put (XPutImage, XShmPutImage, and their XCB forms) adds one to a
+ * counter in a shared file ($BF_PRESENT_COUNTER), which a measuring script
+ * or test reads while the program runs. Under Xvfb, Mesa's software
+ * rasteriser shows each GLX buffer swap with exactly one of these calls, and
+ * the plain X11 hacks measured put each frame with one, so OpenGL and plain
+ * X11 hacks are counted alike. (Mesa's EGL without shared memory splits a
+ * large window into several XCB puts: such a program would read too many.)
+ * Calls, not pixels: Mesa may put more than the window (a 160 x 120 one as
+ * 192 x 128), so pixels over the window's size read too many frames.
+ * Loaded with LD_PRELOAD by scripts/measure-hacks and the screenshot tests. */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
@@ -20,7 +22,7 @@
 
 static volatile uint64_t* counter;
 
-static void count_pixels(unsigned width, unsigned height)
+static void count_frame(void)
 {
     if (!counter) {
         const char* path = getenv("BF_PRESENT_COUNTER");
@@ -33,7 +35,7 @@ static void count_pixels(unsigned width, unsigned height)
             return;
         counter = map;
     }
-    __atomic_add_fetch(counter, (uint64_t)width * height, __ATOMIC_RELAXED);
+    __atomic_add_fetch(counter, 1, __ATOMIC_RELAXED);
 }
 
 int XPutImage(Display* d, Drawable w, GC gc, XImage* image, int sx, int sy, int dx, int dy, unsigned width,
@@ -43,7 +45,7 @@ int XPutImage(Display* d, Drawable w, GC gc, XImage* image, int sx, int sy, int 
     if (!real)
         real = (int (*)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned))dlsym(RTLD_NEXT,
                                                                                                        "XPutImage");
-    count_pixels(width, height);
+    count_frame();
     return real(d, w, gc, image, sx, sy, dx, dy, width, height);
 }
 
@@ -54,7 +56,7 @@ Bool XShmPutImage(Display* d, Drawable w, GC gc, XImage* image, int sx, int sy, 
     if (!real)
         real = (Bool(*)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned, Bool))dlsym(
             RTLD_NEXT, "XShmPutImage");
-    count_pixels(width, height);
+    count_frame();
     return real(d, w, gc, image, sx, sy, dx, dy, width, height, send_event);
 }
 
@@ -68,7 +70,7 @@ xcb_void_cookie_t xcb_put_image(xcb_connection_t* c, uint8_t format, xcb_drawabl
         real = (xcb_void_cookie_t(*)(xcb_connection_t*, uint8_t, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t,
                                      int16_t, int16_t, uint8_t, uint8_t, uint32_t,
                                      const uint8_t*))dlsym(RTLD_NEXT, "xcb_put_image");
-    count_pixels(width, height);
+    count_frame();
     return real(c, format, drawable, gc, width, height, dx, dy, left_pad, depth, length, data);
 }
 
@@ -85,7 +87,7 @@ xcb_void_cookie_t xcb_shm_put_image(xcb_connection_t* c, xcb_drawable_t drawable
         real = (xcb_void_cookie_t(*)(xcb_connection_t*, xcb_drawable_t, xcb_gcontext_t, uint16_t, uint16_t, uint16_t,
                                      uint16_t, uint16_t, uint16_t, int16_t, int16_t, uint8_t, uint8_t, uint8_t,
                                      uint32_t, uint32_t))dlsym(RTLD_NEXT, "xcb_shm_put_image");
-    count_pixels(width, height);
+    count_frame();
     return real(c, drawable, gc, total_width, total_height, sx, sy, width, height, dx, dy, depth, format, send_event,
                 segment, offset);
 }

@@ -9,7 +9,7 @@
 # it with exit code 0. The same picture owned by another account, or behind
 # a link, is not read: the renderer ends at once, silently, as without one. Frames
 # shown are counted by a preloaded library (tests/bench/present_counter.c):
-# the pixels put on the screen over the screen's pixels.
+# one image put on the screen a frame.
 #
 #   renderer_screenshot_test.sh RENDERER_EXE OUT_DIR POST_SYSCOMMAND_EXE   (inside a test bed's env)
 set -euo pipefail
@@ -48,11 +48,11 @@ wid=$("$wait_window" 10 --name '^Brinefold_VC$') ||
   fail "no window titled Brinefold_VC"
 [[ $(xdotool getwindowgeometry "$wid" | awk '/Geometry:/ { print $2 }') == "${width}x$height" ]] ||
   fail "the window does not cover the ${width}x$height screen: $(xdotool getwindowgeometry "$wid")"
-# Pixels put on the screen so far, and a wait for N more screens of them
-# (the first frame comes late on a busy machine: the texture's mipmaps).
+# Frames shown so far, and a wait for N more (the first frame comes late on
+# a busy machine: the texture's mipmaps).
 frames() { od -An -tu8 "$counter" | tr -d ' '; }
 wait_frames() { # N
-  local until=$(($(frames) + $1 * width * height))
+  local until=$(($(frames) + $1))
   for _ in $(seq 100); do
     (($(frames) >= until)) && return
     sleep 0.2
@@ -66,13 +66,13 @@ import -window root "$out/frame-b.png"
 
 # Frames a second and CPU (cores) of the renderer's process over a stretch.
 ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
-measure() { # SECONDS [PIXELS_A_FRAME]: prints "FPS CORES"
-  local f0 c0 t0 f1 c1 t1 px=${2:-$((width * height))}
+measure() { # SECONDS: prints "FPS CORES"
+  local f0 c0 t0 f1 c1 t1
   f0=$(frames); c0=$(ticks); t0=$(date +%s.%N)
   sleep "$1"
   f1=$(frames); c1=$(ticks); t1=$(date +%s.%N)
-  awk -v f=$((f1 - f0)) -v c=$((c1 - c0)) -v t0="$t0" -v t1="$t1" -v hz="$(getconf CLK_TCK)" -v px="$px" \
-    'BEGIN { printf "%.1f %.2f\n", f / px / (t1 - t0), c / hz / (t1 - t0) }'
+  awk -v f=$((f1 - f0)) -v c=$((c1 - c0)) -v t0="$t0" -v t1="$t1" -v hz="$(getconf CLK_TCK)" \
+    'BEGIN { printf "%.1f %.2f\n", f / (t1 - t0), c / hz / (t1 - t0) }'
 }
 read -r fps cores < <(measure 3)
 echo "running: $fps frames a second, $cores cores"
@@ -104,7 +104,7 @@ if ((width == 1024)); then
   pid=$!
   # Past the desktop's own painting and the slow first frame.
   for _ in $(seq 100); do (($(frames) > 5 * 64 * 64)) && break || sleep 0.2; done
-  read -r fps _ < <(measure 2 $((64 * 64)))
+  read -r fps _ < <(measure 2)
   # Keys go where the pointer is; a busy Wine may not have the desktop's focus
   # in time for the first press.
   xdotool mousemove --sync 32 32

@@ -556,19 +556,19 @@ double Differ(const std::vector<int>& a, const std::vector<int>& b)
     return a.empty() ? 0 : double(n) / a.size();
 }
 
-// The pixels put on the screen so far, counted by the library the two-monitor
-// ctest entry preloads (tests/bench/present_counter.c) into the file
+// The images put on the screen so far, one a window's frame, counted by the
+// library the two-monitor ctest entry preloads (tests/bench/present_counter.c) into the file
 // BF_PRESENT_COUNTER names.
-std::string PixelCounter()
+std::string FrameCounter()
 {
     char path[MAX_PATH] = {};
     GetEnvironmentVariableA("BF_PRESENT_COUNTER", path, MAX_PATH);
     return std::string("Z:") + path;
 }
-uint64_t PixelsShown()
+uint64_t FramesShown()
 {
     uint64_t n = 0;
-    const std::string bytes = ReadBytes(PixelCounter()).value_or("");
+    const std::string bytes = ReadBytes(FrameCounter()).value_or("");
     std::memcpy(&n, bytes.data(), std::min(bytes.size(), sizeof n));
     return n;
 }
@@ -580,7 +580,7 @@ TEST_F(ShowE2E, DISABLED_OnTwoMonitorsEachShowsItsOwnWaterUntilTheShowEnds)
     const RECT primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     const RECT other = {primary.right, 0, VirtualScreen().right, primary.bottom};  // on its right
 
-    ASSERT_TRUE(WriteBytes(PixelCounter(), std::string(8, '\0'))) << "no pixel counter";
+    ASSERT_TRUE(WriteBytes(FrameCounter(), std::string(8, '\0'))) << "no frame counter";
     desktopRgb = MonitorRgb;
     PatternWindow desktop;
     TestProcess show(Launcher(kReal), "/s");
@@ -606,10 +606,10 @@ TEST_F(ShowE2E, DISABLED_OnTwoMonitorsEachShowsItsOwnWaterUntilTheShowEnds)
         15000))
         << "not red water on the primary and green water on the other";
     // Both windows' frames together no faster than the display's 60 Hz.
-    const uint64_t shown = PixelsShown();
+    const uint64_t shown = FramesShown();
     const DWORD start = GetTickCount();
     Pump(2000);
-    const double frames = double(PixelsShown() - shown) / (2.0 * primary.right * primary.bottom);
+    const double frames = double(FramesShown() - shown) / 2.0;  // a frame on each window
     EXPECT_LE(frames * 1000 / (GetTickCount() - start), 62.0);
     // The same scene on same-sized monitors: only the rain tells them apart.
     // Some rain first; then, the renderer told it is minimised, no monitor

@@ -90,9 +90,9 @@ hidden=$(($(frames_shown "$out/own.count") - before))
 xdotool windowmap --sync "$wid"
 sleep 1
 after=$(frames_shown "$out/own.count")
-echo "own window: pixels shown while unmapped $hidden, in the second after $((after - before - hidden))"
+echo "own window: frames shown while unmapped $hidden, in the second after $((after - before - hidden))"
 ((hidden == 0)) || fail "the unmapped window went on drawing"
-((after - before > 1024 * 768 * 5)) || fail "the window mapped again does not draw"
+((after - before > 5)) || fail "the window mapped again does not draw"
 
 xdotool windowfocus --sync "$wid" key q
 wait_end "$tracer" 3 || fail "q did not end the hack"
@@ -155,7 +155,7 @@ for _ in $(seq 100); do
 done
 sleep 0.5
 kill -0 "$pid" || fail "a ClientMessage naming WM_DELETE_WINDOW under another type ended the hack"
-echo "-delay 20 s: $first pixels shown by the first frame, $(frames_shown "$out/delay.count") half a second later"
+echo "-delay 20 s: $first frame(s) shown at first, $(frames_shown "$out/delay.count") half a second later"
 ((first > 0 && $(frames_shown "$out/delay.count") == first)) || fail "not one frame in a 20 s -delay"
 refused "$out/delay.log" || fail "the stream for an adaptive demuxer was not refused"
 xdotool windowfocus --sync "$wid" key Q

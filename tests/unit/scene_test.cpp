@@ -1,6 +1,7 @@
 // The scene drawn offscreen by Mesa and read back: floor colour on the first
 // and later frames, the water's additive colour taken from the texel at
-// (0, 0), the empty background, the projection, the failed texture load.
+// (0, 0), one layer of water per cell, the empty background, the projection,
+// the failed texture load.
 #include "renderer/scene.h"
 
 #include <GL/gl.h>
@@ -91,15 +92,21 @@ protected:
     }
 
     // Where a world point lands with the matrices DrawFrame left behind.
-    void Project(double x, double y, double z, int* wx, int* wy)
+    void ProjectExactly(double x, double y, double z, double* px, double* py)
     {
         double modelview[16], projection[16];
         int viewport[4];
         glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
         glGetIntegerv(GL_VIEWPORT, viewport);
-        double px, py, pz;
-        ASSERT_EQ(gluProject(x, y, z, modelview, projection, viewport, &px, &py, &pz), GL_TRUE);
+        double pz;
+        ASSERT_EQ(gluProject(x, y, z, modelview, projection, viewport, px, py, &pz), GL_TRUE);
+    }
+    // The pixel there, which must be in the window.
+    void Project(double x, double y, double z, int* wx, int* wy)
+    {
+        double px = 0, py = 0;
+        ProjectExactly(x, y, z, &px, &py);
         *wx = static_cast<int>(std::floor(px));
         *wy = static_cast<int>(std::floor(py));
         ASSERT_TRUE(*wx >= 0 && *wx < kWidth && *wy >= 0 && *wy < kHeight) << *wx << "," << *wy;
@@ -230,6 +237,55 @@ TEST_F(SceneTest, RipplesChangeTheWaterButNeverTheTint)
     EXPECT_FLOAT_EQ(current[0], 0.2f);
     EXPECT_FLOAT_EQ(current[1], 0.2f);
     EXPECT_FLOAT_EQ(current[2], 0.6f);
+}
+
+// Still water over a black floor (the floor tinted black, the water's texel
+// white): each pixel shows as many layers of water as cells cover it, and
+// inside the water's outline that must be one, for today's grid and a smaller
+// one drawn after it.
+TEST_F(SceneTest, StillWaterIsOneLayerInEveryCell)
+{
+    WriteBmp(snapshot_, kPictureSide, kPictureSide, [](int, int) { return Colour{255, 255, 255}; });
+    ResizeScene(kWidth, kHeight);
+    ASSERT_TRUE(InitGlState());
+    rippleSettings.dropsPerFrame = 0;
+    // Today's grid first, so that an index list kept from it shows.
+    for (int points : {151, 23}) {
+        SCOPED_TRACE(points);
+        rippleSettings.pointsX = rippleSettings.pointsZ = points;
+        InitWaterGrid();
+        glColor3f(0.0f, 0.0f, 0.0f);  // the floor's tint
+        Frame();
+        // The outline: the grid's corners on the screen, in order round it.
+        double corner[4][2];
+        for (int k = 0; k < 4; ++k) {
+            const GridPoint& p = waterGrid.surface[k == 1 || k == 2 ? points - 1 : 0][k < 2 ? 0 : points - 1];
+            ProjectExactly(p.x, p.y, p.z, &corner[k][0], &corner[k][1]);
+        }
+        std::vector<uint8_t> rgba(kWidth * kHeight * 4);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        int inside = 0, wrong = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                // Pixels within two of the outline may be partly covered.
+                double margin = 1e9;
+                for (int k = 0; k < 4; ++k) {
+                    const double *a = corner[k], *b = corner[(k + 1) % 4], ex = b[0] - a[0], ey = b[1] - a[1];
+                    margin = std::min(margin, ((x + 0.5 - a[0]) * ey - (y + 0.5 - a[1]) * ex) / std::hypot(ex, ey));
+                }
+                if (std::abs(margin) < 2.0)
+                    continue;
+                // One layer is (0.2, 0.2, 0.6) of white; none is black.
+                const uint8_t* p = &rgba[(static_cast<size_t>(y) * kWidth + x) * 4];
+                const int layers = margin > 0 ? 1 : 0;
+                inside += layers;
+                wrong += std::abs(p[0] - 51 * layers) > 2 || std::abs(p[1] - 51 * layers) > 2 ||
+                         std::abs(p[2] - 153 * layers) > 2;
+            }
+        }
+        EXPECT_GT(inside, kWidth * kHeight / 4);
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 TEST_F(SceneTest, ResizeSetsViewportAndPerspectiveAndTakesHeightZeroAsOne)
