@@ -19,22 +19,16 @@ stop_started() {
   started_pids=()
 }
 
-# Xvfb on a display number it picks itself (free at that moment, whatever
-# else runs on this machine), 1024x768; sets DISPLAY. $1: a scratch folder.
-# No reset when the last client goes, so the desktop picture stays between
-# the programs a script runs one after the other.
+# shellcheck source=../../scripts/start-x.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/start-x.sh"
+
+# Xvfb, 1024x768, on a display number it picks itself; sets DISPLAY. $1: a
+# scratch folder. No reset when the last client goes, so the desktop picture
+# stays between the programs a script runs one after the other.
 start_xvfb() {
-  local dir=$1 n
-  rm -f "$dir/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/xvfb.log" &
-  started_pids+=($!)
-  for _ in $(seq 100); do
-    n=$(head -1 "$dir/display" 2>/dev/null)
-    [[ -n $n ]] && break
-    sleep 0.1
-  done
-  [[ -n $n ]] || fail "Xvfb did not start (see $dir/xvfb.log)"
-  export DISPLAY=:$n
+  start_x "$1/xvfb.log" Xvfb -screen 0 1024x768x24 -noreset || fail "no X server"
+  started_pids+=("$x_pid")
+  export DISPLAY=$x_display
 }
 
 # The desktop picture: the left half red, the right half green.
