@@ -76,8 +76,14 @@ echo "own window: changed $moved of 49152"
 
 # Unmapped, as a window manager iconifies: no frames, until it is back.
 xdotool windowunmap --sync "$wid"
-sleep 0.3
+# A frame begun before the unmap may still be shown, late on a busy machine:
+# the second counted starts once the count has stood still for a moment.
 before=$(frames_shown "$out/own.count")
+for _ in $(seq 15); do
+  sleep 0.3
+  [[ $(frames_shown "$out/own.count") == "$before" ]] && break
+  before=$(frames_shown "$out/own.count")
+done
 sleep 1
 hidden=$(($(frames_shown "$out/own.count") - before))
 xdotool windowmap --sync "$wid"
