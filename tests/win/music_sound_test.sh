@@ -22,6 +22,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # levels: a recording read in tenths of a second.
 source "$here/tests/support/sound.sh"
+# A dropout of a tenth or two inside a play (a busy machine) is no end of it.
+bridged() { perl -pe 's/(?<=#)\.{1,2}(?=#)/"#" x length($&)/ge' <<<"$1"; }
 runs() { tr -s '.' ' ' <<<"$1" | wc -w; }                     # separate stretches of sound
 longest() { tr -s '.' '\n' <<<"$1" | awk '{ if (length > m) m = length } END { print m + 0 }'; }
 
@@ -49,6 +51,7 @@ grep -q '^open ".*\\my music\\rain song.mp3" type MPEGVideo Alias MP3Play -> 0 '
 grep -q '^restarts=[1-9]' "$work/mp3.log" || fail "mp3: never restarted after it ended"
 heard=$(levels "$work/mp3.wav")
 echo "mp3: $heard"
+heard=$(bridged "$heard")
 (($(runs "$heard") >= 2)) || fail "mp3: not heard again after it ended"
 cut=$(tr -s '.' '\n' <<<"$heard" | grep . | head -n -1 | awk 'length < 8' | wc -l)
 ((cut == 0)) || fail "mp3: $cut of the plays before the last cut short (the file is 10 tenths)"
@@ -60,6 +63,7 @@ record wav "$work/my music/waves.wav" 2600 1200
 grep -q '^devices=[1-9].* play=1 ' "$work/wav.log" || fail "wav: not started"
 heard=$(levels "$work/wav.wav")
 echo "wav: $heard"
+heard=$(bridged "$heard")
 (($(longest "$heard") >= 20)) || fail "wav: did not loop (longest sound $(longest "$heard") tenths)"
 [[ $heard == *.......... ]] || fail "wav: still sounding after WavStop"
 
