@@ -19,22 +19,16 @@ stop_started() {
   started_pids=()
 }
 
-# Xvfb on a display number it picks itself (free at that moment, whatever
-# else runs on this machine), 1024x768; sets DISPLAY. $1: a scratch folder.
-# No reset when the last client goes, so the desktop picture stays between
-# the programs a script runs one after the other.
+# shellcheck source=../../scripts/start-x.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/start-x.sh"
+
+# Xvfb, 1024x768, on a display number it picks itself; sets DISPLAY. $1: a
+# scratch folder. No reset when the last client goes, so the desktop picture
+# stays between the programs a script runs one after the other.
 start_xvfb() {
-  local dir=$1 n
-  rm -f "$dir/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/xvfb.log" &
-  started_pids+=($!)
-  for _ in $(seq 100); do
-    n=$(head -1 "$dir/display" 2>/dev/null)
-    [[ -n $n ]] && break
-    sleep 0.1
-  done
-  [[ -n $n ]] || fail "Xvfb did not start (see $dir/xvfb.log)"
-  export DISPLAY=:$n
+  start_x "$1/xvfb.log" Xvfb -screen 0 1024x768x24 -noreset || fail "no X server"
+  started_pids+=("$x_pid")
+  export DISPLAY=$x_display
 }
 
 # The desktop picture: the left half red, the right half green.
@@ -83,26 +77,33 @@ shoot_until() { # file seconds check...
 }
 
 # The desktop (left red, right green) under the tinted water, in a region of
-# a screenshot: each half mostly its own colour, nothing near the desktop's
+# a screenshot. The scene turns about the horizontal axis, so how much of the
+# floor shows depends on the tilt of the moment (next to nothing edge-on);
+# what does not is the floor's colours: red left of the middle, green right
+# of it, as much of each, none on the wrong side, nothing near the desktop's
 # own 240 (red and green are scaled by 0.2). Nothing drawn yet while the
-# region is mostly black or white, or shows the bare desktop (a screenshot
-# taken as the window appears). Sampled down for a quick count.
+# region shows little but black, white or the bare desktop (a screenshot
+# taken as the window appears, or the floor edge-on). Sampled down for a
+# quick count.
 tinted_desktop() { # geometry label file
-  local small=${3%.png}-small.png reds greens bright drawn w h
+  local small=${3%.png}-small.png reds greens wrong bright drawn w h
+  local red='r > g + 0.08 && r > 0.1' green='g > r + 0.08 && g > 0.1'
   convert "$3" -crop "$1" +repage -sample 25% "$small"
   w=$(identify -format '%w' "$small")
   h=$(identify -format '%h' "$small")
-  reds=$(count "$small" "$((w / 2))x$((h * 3 / 4))+0+0" 'r > g + 0.08 && r > 0.1')
-  greens=$(count "$small" "$((w / 2))x$((h * 3 / 4))+$((w / 2))+0" 'g > r + 0.08 && g > 0.1')
-  bright=$(count "$small" "${w}x$((h * 3 / 4))+0+0" 'max(r, g) > 0.85')
+  local left="$((w / 2))x$h+0+0" right="$((w / 2))x$h+$((w / 2))+0"
+  reds=$(count "$small" "$left" "$red")
+  greens=$(count "$small" "$right" "$green")
+  wrong=$(($(count "$small" "$left" "$green") + $(count "$small" "$right" "$red")))
+  bright=$(count "$small" "${w}x${h}+0+0" 'max(r, g) > 0.85')
   drawn=$(count "$small" "${w}x${h}+0+0" 'max(r, g, b) > 0.05 && max(r, g, b) < 0.85')
   rm -f "$small"
-  echo "$2: red-ish left $reds, green-ish right $greens, bright $bright, drawn $drawn (of $((w * h * 3 / 4)))"
-  # Each half holds 3/8 of the region: a third of it at least tinted in its
-  # colour, whatever the tilt (the water blended any other way leaves none).
-  local least=$((w * h / 8))
+  echo "$2: red-ish left $reds, green-ish right $greens, on the wrong side $wrong, bright $bright, drawn $drawn (of $((w * h)))"
   ((bright < w * h / 500)) || return 2
-  ((reds > least && greens > least)) && return 0
+  # The water blended any other way leaves no floor colour, a picture that
+  # does not fill the region puts its middle elsewhere.
+  ((reds > w * h / 100 && greens > w * h / 100 && wrong * 20 < reds + greens &&
+    10 * reds > 7 * greens && 10 * greens > 7 * reds)) && return 0
   ((drawn > w * h / 10)) && return 1
   return 2
 }

@@ -1,6 +1,7 @@
 // Plays music through Brinefold_BGM with the real winmm calls, the way the show
 // drives it, so that a script can record the sound sink meanwhile:
-//   music_probe mp3 FILE PLAY_MS AFTER_MS   Mp3Play, Mp3Poll every second, Mp3Stop
+//   music_probe mp3 FILE PLAY_MS AFTER_MS   Mp3Play, Mp3Poll every second (until
+//                                            the second restart), Mp3Stop
 //   music_probe wav FILE PLAY_MS AFTER_MS   WavPlay, WavStop
 // After stopping it waits AFTER_MS, so that the recording ends in silence.
 // Prints every MCI command with its code, then "restarts=N" (MP3) or
@@ -52,16 +53,19 @@ int main(int argc, char** argv)
     if (kind == "mp3") {
         const DWORD start = GetTickCount();
         Mp3Play();
-        // The show's MP3 timer: one check a second.
-        for (DWORD tick = 1000; tick <= playMs; tick += 1000) {
+        // The show's MP3 timer: one check a second, until the second restart
+        // (so two whole plays come before it, however late each one starts on
+        // a busy machine) or PLAY_MS; the stop a second after the last check.
+        DWORD tick = 1000;
+        for (; tick <= playMs && g_restarts < 2; tick += 1000) {
             const DWORD now = GetTickCount() - start;
             if (now < tick)
                 Sleep(tick - now);
             Mp3Poll();
         }
         const DWORD now = GetTickCount() - start;
-        if (now < playMs)
-            Sleep(playMs - now);
+        if (now < tick)
+            Sleep(tick - now);
         Mp3Stop();
         Sleep(afterMs);
         std::printf("restarts=%d\n", g_restarts);

@@ -20,8 +20,10 @@ cp "$work/tone.wav" "$work/my music/waves.wav"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# levels, count: a recording read in tenths of a second.
+# levels: a recording read in tenths of a second.
 source "$here/tests/support/sound.sh"
+# A dropout of a tenth or two inside a play (a busy machine) is no end of it.
+bridged() { perl -pe 's/(?<=#)\.{1,2}(?=#)/"#" x length($&)/ge' <<<"$1"; }
 runs() { tr -s '.' ' ' <<<"$1" | wc -w; }                     # separate stretches of sound
 longest() { tr -s '.' '\n' <<<"$1" | awk '{ if (length > m) m = length } END { print m + 0 }'; }
 
@@ -38,24 +40,32 @@ record() {
   grep -v '^ALSA lib' "$work/$kind.log" | sed 's/^/  /'
 }
 
-# MP3: 3.5 s of show with a check each second, then 1.2 s after the stop.
-# Expected: the file plays, ends, is heard again after a check restarted it.
-record mp3 "$work/my music/rain song.mp3" 3500 1200
+# MP3: a check each second until the second restart (at most 12 s), then
+# 1.2 s after the stop. Expected: the file plays to its end, is heard again
+# after a check restarted it, and each play but the last (which the stop may
+# cut) is whole. How much sound the run holds in all depends on how late each
+# play starts, on a busy machine up to a few seconds, so that is not judged.
+record mp3 "$work/my music/rain song.mp3" 12000 1200
 grep -q '^open ".*\\my music\\rain song.mp3" type MPEGVideo Alias MP3Play -> 0 ' "$work/mp3.log" ||
   fail "mp3: the path with spaces did not open"
 grep -q '^restarts=[1-9]' "$work/mp3.log" || fail "mp3: never restarted after it ended"
 heard=$(levels "$work/mp3.wav")
 echo "mp3: $heard"
+heard=$(bridged "$heard")
 (($(runs "$heard") >= 2)) || fail "mp3: not heard again after it ended"
-(($(count "$heard") >= 15)) || fail "mp3: only $(count "$heard") tenths of sound"
+# (A starved sound server drops a tenth or so of a play now and then.)
+cut=$(tr -s '.' '\n' <<<"$heard" | grep . | head -n -1 | awk 'length < 6' | wc -l)
+((cut == 0)) || fail "mp3: $cut of the plays before the last cut short (the file is 10 tenths)"
 [[ $heard == *.......... ]] || fail "mp3: still sounding after Mp3Stop"
 
-# WAV: 2.6 s of looping, then 1.2 s after the stop. Expected: one unbroken
-# stretch well beyond the file's one second, then silence.
-record wav "$work/my music/waves.wav" 2600 1200
+# WAV: 4 s of looping (the sound starts up to 2 s late on a busy machine),
+# then 1.2 s after the stop. Expected: one unbroken stretch well beyond the
+# file's one second, then silence.
+record wav "$work/my music/waves.wav" 4000 1200
 grep -q '^devices=[1-9].* play=1 ' "$work/wav.log" || fail "wav: not started"
 heard=$(levels "$work/wav.wav")
 echo "wav: $heard"
+heard=$(bridged "$heard")
 (($(longest "$heard") >= 20)) || fail "wav: did not loop (longest sound $(longest "$heard") tenths)"
 [[ $heard == *.......... ]] || fail "wav: still sounding after WavStop"
 
