@@ -89,7 +89,7 @@ restore_value() { # NAME TEXT
 }
 clean() {
   rm -f "$sys"/Brinefold.scr "$sys"/Brinefold.dll "$sys"/Brinefold.ini "$sys"/Brinefold.ini.old-shared
-  rm -rf "$folder" "$velkor" "$velkor.moved" "$velkor.watching" "$user_pictures" "$user_settings" "$link_target"
+  rm -rf "$folder" "$velkor" "$velkor.moved" "$velkor.watching" "$velkor.stop" "$velkor.seen" "$user_pictures" "$user_settings" "$link_target"
   probe delete "$entry"
   probe delete 'HKCU\Software\Brinefold'
 }
@@ -292,16 +292,22 @@ echo "== 4. C:\\velkor swapped for a link during the cleanup"
 # swap delete|close: in the background, at the first deletion or closing of
 # a file in C:\velkor, puts a link to another folder in the folder's place
 # (the folder itself goes aside, to velkor.moved), as fast as a user's program
-# racing the elevated installer can; returns once it watches.
+# racing the elevated installer can; returns once it watches. Until
+# velkor.stop appears it notes in velkor.seen what was opened or deleted in
+# the other folder ("open NAME", "delete NAME").
+# The swapper runs at a real-time priority where it may, so that it acts the
+# moment it is woken, even on a busy machine.
+swap_priority=()
+chrt -f 10 true 2>/dev/null && swap_priority=(chrt -f 10)
 swap() {
-  rm -f "$velkor.watching" "$velkor.moved"
-  python3 - "$velkor" "$link_target" "$1" <<'PY' &
-import ctypes, os, sys
+  rm -f "$velkor.watching" "$velkor.moved" "$velkor.stop" "$velkor.seen"
+  "${swap_priority[@]}" python3 - "$velkor" "$link_target" "$1" <<'PY' &
+import ctypes, os, select, struct, sys
 folder, target, events = sys.argv[1:]
 libc = ctypes.CDLL(None, use_errno=True)
-watch = libc.inotify_init()
+watch, seen = libc.inotify_init(), libc.inotify_init()
 mask = {"delete": 0x200, "close": 0x18}[events]  # IN_DELETE; IN_CLOSE_WRITE | IN_CLOSE_NOWRITE
-if libc.inotify_add_watch(watch, folder.encode(), mask) < 0:
+if libc.inotify_add_watch(watch, folder.encode(), mask) < 0 or libc.inotify_add_watch(seen, target.encode(), 0x220) < 0:
     sys.exit("cannot watch " + folder)
 os.symlink(target, folder + ".moved")
 open(folder + ".watching", "w").close()
@@ -311,6 +317,20 @@ while not os.read(watch, 4096)[16:].strip(b"\0"):  # an event on the folder itse
 # A folder already gone was faster than the swap: no race this time.
 if libc.renameat2(-100, folder.encode(), -100, (folder + ".moved").encode(), 2) != 0 and ctypes.get_errno() != 2:
     sys.exit("cannot swap: errno %d" % ctypes.get_errno())
+with open(folder + ".seen", "w") as log:
+    stop = False
+    while True:
+        if select.select([seen], [], [], 0.05)[0]:
+            data = os.read(seen, 4096)
+            while data:
+                event, size = struct.unpack_from("iIII", data)[1::2]
+                name = data[16:16 + size].rstrip(b"\0").decode()
+                log.write(("open " if event & 0x20 else "delete ") + name + "\n")
+                data = data[16 + size:]
+        elif stop:
+            break
+        else:
+            stop = os.path.exists(folder + ".stop")
 PY
   swapper=$!
   for _ in $(seq 100); do [[ -e $velkor.watching ]] && break; sleep 0.05; done
@@ -325,11 +345,17 @@ plant() {
   printf 'mine' >"$link_target/Brinefold.bmp.new"
   chown 65534 "$link_target/Brinefold.bmp"
 }
-# untouched STEP TRY: the target as planted; counts the tries in which the
-# link came before the second picture was deleted.
+# untouched STEP TRY: the other folder's files as planted. A file opened there
+# (through the link) must not be deleted. One deleted without being opened
+# there was opened in C:\velkor before the swap: Wine deletes a file marked
+# for deletion by its name when the handle closes, and so through a link put
+# in between; Windows deletes the file the handle was opened on, and keeps
+# the folder from being renamed while it is held open. Counts the tries in
+# which the link came before the second picture was deleted.
 raced=0
 untouched() {
-  local i
+  local i name
+  touch "$velkor.stop"
   for i in $(seq 40); do kill -0 "$swapper" 2>/dev/null || break; sleep 0.05; done
   if kill -0 "$swapper" 2>/dev/null; then
     kill "$swapper"
@@ -337,10 +363,15 @@ untouched() {
   fi
   wait "$swapper" || fail "$1, try $2: the swapper failed"
   swapper=
-  [[ $(cat "$link_target/Brinefold.bmp" 2>/dev/null) == theirs && $(cat "$link_target/Brinefold.bmp.new" 2>/dev/null) == mine ]] ||
-    fail "$1, try $2: the cleanup deleted through the link: $(ls -A "$link_target" | tr '\n' ' ')"
+  for name in Brinefold.bmp Brinefold.bmp.new; do
+    if grep -qx "open $name" "$velkor.seen" && [[ ! -e $link_target/$name ]]; then
+      fail "$1, try $2: the cleanup deleted $name through the link"
+    elif [[ ! -e $link_target/$name ]]; then
+      echo "$1, try $2: Wine deleted $name by name through a link swapped in after it was opened"
+    fi
+  done
   [[ ! -e $velkor.moved/Brinefold.bmp.new ]] || raced=$((raced + 1))
-  rm -f "$velkor"
+  rm -f "$velkor" "$velkor.stop" "$velkor.seen"
 }
 tries=5
 for try in $(seq $tries); do
