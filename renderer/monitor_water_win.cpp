@@ -18,7 +18,7 @@ const char kWaterClass[] = "BrinefoldWater";
 
 // One monitor's window, context and scene state. While the monitor is drawn
 // its state is swapped into the scene's (waterGrid, the rain, tiltAngle,
-// floorTexture), and back after.
+// floorTexture and its texel at the origin), and back after.
 struct MonitorWater {
     std::string device;
     HWND window = nullptr;
@@ -27,6 +27,7 @@ struct MonitorWater {
     std::unique_ptr<WaterState> water = std::make_unique<WaterState>();
     float tilt = 0.0f;
     unsigned int texture = 0;
+    float texelAtOrigin[3] = {1.0f, 1.0f, 1.0f};
 };
 
 std::vector<MonitorWater> monitors;
@@ -37,6 +38,7 @@ void SwapScene(MonitorWater& monitor)
     SwapWater(*monitor.water);
     std::swap(tiltAngle, monitor.tilt);
     std::swap(floorTexture, monitor.texture);
+    std::swap(floorTexelAtOrigin, monitor.texelAtOrigin);
 }
 
 void Trace(const std::string& device, const char* step)

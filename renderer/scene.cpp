@@ -26,6 +26,7 @@
 float eyePosition[3] = {0.0f, 10.0f, 50.0f};
 float tiltAngle = 100.0f;
 unsigned int floorTexture = 0;
+float floorTexelAtOrigin[3] = {1.0f, 1.0f, 1.0f};
 const char* floorSnapshotPath = SnapshotPath;
 
 namespace {
@@ -64,15 +65,28 @@ void MakeCellCorners(int32_t pointsX, int32_t pointsZ)
     cornersMadeForZ = pointsZ;
 }
 
+// A grid point's colour at height h: red and green, then blue. Not clamped:
+// OpenGL clamps, and a colour below 0 adds nothing.
+float WaterRed(double h)
+{
+    return static_cast<float>(0.5 * h + 0.2);
+}
+float WaterBlue(double h)
+{
+    return static_cast<float>(0.5 * h + 0.6);
+}
+
+// The water is drawn untextured, in its colours times the floor's texel at
+// (0, 0), which is what texturing would multiply them by; clamped first, as
+// OpenGL clamps a colour before the texture modulates it.
 void FillWaterPoints(int32_t pointsX, int32_t pointsZ)
 {
+    const float* t = floorTexelAtOrigin;
     for (int32_t i = 0; i < pointsX; ++i) {
         for (int32_t j = 0; j < pointsZ; ++j) {
             const GridPoint& p = waterGrid.surface[i][j];
-            const double h = p.y;
-            // Not clamped: OpenGL clamps, and a colour below 0 adds nothing.
-            const float red = static_cast<float>(0.5 * h + 0.2);
-            waterPoints[j * pointsX + i] = {red, red, static_cast<float>(0.5 * h + 0.6), p.x, p.y, p.z};
+            const float red = std::min(WaterRed(p.y), 1.0f), blue = std::min(WaterBlue(p.y), 1.0f);
+            waterPoints[j * pointsX + i] = {red * t[0], red * t[1], blue * t[2], p.x, p.y, p.z};
         }
     }
 }
@@ -95,9 +109,7 @@ void DrawFloor()
     glEnd();
 }
 
-// Every cell a quad, all in one indexed call. No texture coordinates: the
-// floor's last one, (0, 0), stays current, so every water fragment is its
-// colour times the texel there.
+// Every cell a quad, all in one indexed call, untextured (FillWaterPoints).
 void DrawWater()
 {
     const int32_t pointsX = std::clamp<int32_t>(rippleSettings.pointsX, 0, kGridCapacity);
@@ -109,14 +121,16 @@ void DrawWater()
         MakeCellCorners(pointsX, pointsZ);
     }
     FillWaterPoints(pointsX, pointsZ);
+    glDisable(GL_TEXTURE_2D);
     glInterleavedArrays(GL_C3F_V3F, 0, waterPoints);
     glDrawElements(GL_QUADS, (pointsX - 1) * (pointsZ - 1) * 4, GL_UNSIGNED_SHORT, cellCorners);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+    glEnable(GL_TEXTURE_2D);
     // A colour array leaves the current colour undefined; the floor of the
     // next frame is drawn in the last corner's, (i, j+1) of the last cell.
-    const WaterPoint& last = waterPoints[(pointsZ - 1) * pointsX + pointsX - 2];
-    glColor3f(last.red, last.green, last.blue);
+    const double h = waterGrid.surface[pointsX - 2][pointsZ - 1].y;
+    glColor3f(WaterRed(h), WaterRed(h), WaterBlue(h));
 }
 
 }  // namespace
@@ -191,6 +205,27 @@ void MakeFloorTexture(const RgbImage& floor)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // The texel at (0, 0): linear filtering under the default repeat blends
+    // the four corner texels of level 0 evenly. GLU may have rescaled the
+    // picture, so they are read back from the texture. Without a texture
+    // (or the memory to read it) the water keeps its own colours, as an
+    // incomplete texture leaves them.
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    const size_t row = size_t{3} * width, size = row * height;
+    auto* level = size > 0 ? static_cast<uint8_t*>(std::malloc(size)) : nullptr;
+    if (level != nullptr) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, level);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    }
+    for (int c = 0; c < 3; ++c) {
+        const int sum =
+            level == nullptr ? 4 * 255 : level[c] + level[row - 3 + c] + level[size - row + c] + level[size - 3 + c];
+        floorTexelAtOrigin[c] = static_cast<float>(sum) / (4 * 255.0f);
+    }
+    std::free(level);
 }
 
 namespace {

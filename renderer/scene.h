@@ -17,6 +17,9 @@ struct RgbImage;
 extern float eyePosition[3];       // camera position; (0, 10, 50)
 extern float tiltAngle;            // degrees about x; grows 0.2 per water step, never wrapped
 extern unsigned int floorTexture;  // GL texture name of the snapshot; 0 until loaded
+// What the floor texture gives at texture coordinate (0, 0), red, green, blue
+// in 0..1: the water's colours are multiplied by it. Set with the texture.
+extern float floorTexelAtOrigin[3];
 
 // The file LoadFloorTexture reads: SnapshotPath unless a test or a tool
 // points it elsewhere.

@@ -43,13 +43,13 @@ void WriteBmp(const fs::path& path, int width, int height, PixelFn pixel)
 }
 
 // The test picture: the bottom quarter one colour, the rest another (only a
-// little of the floor beyond its middle is in view), and 2x2 blocks
-// of a third colour in all four corners, so that the linearly filtered texel
-// at (0, 0) (which blends the four corners under the default repeat) is that
-// third colour exactly.
+// little of the floor beyond its middle is in view), and 2x2 blocks of four
+// colours in the four corners, whose mean is kCorner: the linearly filtered
+// texel at (0, 0), which blends the four corners under the default repeat.
 constexpr Colour kBottom = {200, 100, 50};
 constexpr Colour kTop = {60, 150, 220};
 constexpr Colour kCorner = {40, 200, 120};
+constexpr Colour kCorners[2][2] = {{{30, 190, 110}, {50, 210, 130}}, {{20, 220, 100}, {60, 180, 140}}};
 constexpr int kPictureSide = 64;
 
 Colour TestPicture(int x, int y)
@@ -57,7 +57,7 @@ Colour TestPicture(int x, int y)
     const bool cornerX = x < 2 || x >= kPictureSide - 2;
     const bool cornerY = y < 2 || y >= kPictureSide - 2;
     if (cornerX && cornerY)
-        return kCorner;
+        return kCorners[y > 2][x > 2];
     return y < kPictureSide / 4 ? kBottom : kTop;
 }
 
@@ -136,11 +136,12 @@ protected:
     std::string snapshot_;
 };
 
-// floor x tint + water colour x texel(0, 0), clamped as GL does.
+// floor x tint + water colour x texel(0, 0), clamped as GL does (the colour
+// before the texture multiplies it, and the sum).
 Colour Expected(Colour floor, double tintRG, double tintB, double waterHeight)
 {
-    const double red = 0.5 * waterHeight + 0.2;
-    const double blue = 0.5 * waterHeight + 0.6;
+    const double red = std::min(0.5 * waterHeight + 0.2, 1.0);
+    const double blue = std::min(0.5 * waterHeight + 0.6, 1.0);
     auto add = [](double f, double w) { return static_cast<int>(std::lround(std::clamp(f + w, 0.0, 255.0))); };
     return {add(floor.r * tintRG, red * kCorner.r), add(floor.g * tintRG, red * kCorner.g),
             add(floor.b * tintB, blue * kCorner.b)};
@@ -169,17 +170,17 @@ TEST_F(SceneTest, FirstFrameShowsTheFloorWhiteLaterFramesTinted)
     EXPECT_NE(floorTexture, 0u);
 
     // An upward push on the whole interior: one step lifts the water far
-    // enough to change its colour, so a frame drawn before its step (at the
-    // flat height 0) shows.
+    // enough to change its colour (its blue past 1), so a frame drawn before
+    // its step (at the flat height 0) shows.
     for (int i = 1; i < 150; ++i) {
         for (int j = 1; j < 150; ++j) {
-            waterGrid.velocity[i][j].y = 0.4f;
+            waterGrid.velocity[i][j].y = 1.2f;
         }
     }
     FrameAt(0.0);
     // The water moved one step before drawing: the push less the pull, damped.
     const float h1 = waterGrid.surface[75][75].y;
-    EXPECT_NEAR(h1, (0.4 - 0.001) * 0.99, 1e-6);
+    EXPECT_NEAR(h1, (1.2 - 0.001) * 0.99, 1e-6);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     ExpectNear(PixelOf(kFloorBottom[0], kFloorBottom[1], kFloorBottom[2]), Expected(kBottom, 1.0, 1.0, h1),
                "frame 1, bottom quarter of the picture");
