@@ -65,8 +65,8 @@ void MakeCellCorners(int32_t pointsX, int32_t pointsZ)
     cornersMadeForZ = pointsZ;
 }
 
-// A grid point's colour at height h: red and green, then blue. Not clamped:
-// OpenGL clamps, and a colour below 0 adds nothing.
+// A grid point's colour at height h: red and green, then blue. Not clamped
+// here: the floor's tint goes to OpenGL as it is, and OpenGL clamps it.
 float WaterRed(double h)
 {
     return static_cast<float>(0.5 * h + 0.2);
